@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace vtl::assetgen {
+namespace vtl {
 
 // Packed 8-bit RGB, rows top-down, no padding: rgb.size() == width * height * 3.
 struct RgbImage {
@@ -14,4 +14,4 @@ struct RgbImage {
   std::vector<std::uint8_t> rgb;
 };
 
-}  // namespace vtl::assetgen
+}  // namespace vtl
