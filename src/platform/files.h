@@ -1,0 +1,92 @@
+#pragma once
+// Files seam: the few file and folder operations the pack and mesh readers make.
+// One implementation per platform is linked in (platform/win32 or platform/posix);
+// tests use real temporary folders, so there is no fake. Paths are UTF-8 and use
+// the platform's own separator (kPathSeparator). Failures are reported by results,
+// never raised: the callers decide which error message a failure becomes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vtl {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// An open file, closed when the object goes away. Move-only.
+class FileHandle {
+public:
+    FileHandle() = default;
+    explicit FileHandle(std::intptr_t native) : native_(native) {}
+    ~FileHandle() { Close(); }
+    FileHandle(FileHandle&& other) noexcept : native_(other.native_) { other.native_ = kInvalid; }
+    FileHandle& operator=(FileHandle&& other) noexcept {
+        if (this != &other) {
+            Close();
+            native_ = other.native_;
+            other.native_ = kInvalid;
+        }
+        return *this;
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool IsOpen() const { return native_ != kInvalid; }
+    explicit operator bool() const { return IsOpen(); }
+
+    // Reads up to count bytes; returns how many were read (fewer only at the end of
+    // the file or on a read failure).
+    std::size_t Read(void* buffer, std::size_t count);
+    // True only when exactly count bytes were read.
+    bool ReadExact(void* buffer, std::size_t count) { return Read(buffer, count) == count; }
+    // True only when all count bytes were written.
+    bool Write(const void* buffer, std::size_t count);
+    // Size of the file in bytes, or -1 when it cannot be told.
+    std::int64_t Size() const;
+    void Close();
+
+    static constexpr std::intptr_t kInvalid = -1;
+
+private:
+    std::intptr_t native_ = kInvalid;
+};
+
+// Opens an existing file for reading with no sharing: while it is open no one else
+// may open it (Windows share mode 0; an advisory exclusive lock elsewhere). A file
+// that another holder keeps open the same way cannot be opened.
+FileHandle OpenFileExclusive(const std::string& path);
+
+// Creates a file for writing with no sharing, replacing a file of that name. Never
+// writes through a link planted at that name: elsewhere than Windows an existing
+// non-folder entry is removed first and the file is created anew.
+FileHandle CreateFileExclusive(const std::string& path);
+
+bool FileExists(const std::string& path);    // a file, not a folder
+bool FolderExists(const std::string& path);  // a folder (a link to one counts only on Windows)
+bool IsLink(const std::string& path);        // a symbolic link or reparse point itself
+// Creates one folder whose parent exists; false when it could not be made (also when
+// it already exists). Elsewhere than Windows the folder is private to the user (0700).
+bool CreateOneFolder(const std::string& path);
+bool DeleteOneFile(const std::string& path);
+bool RemoveOneFolder(const std::string& path);  // only an empty folder
+
+// Every name in the folder, "." and ".." included where the system reports them,
+// whatever its attributes (hidden, system, read-only, folder). Empty when the folder
+// cannot be listed.
+std::vector<std::string> ListFolder(const std::string& folder);
+
+// Makes sure path names a folder that only the current user can write to and that is
+// not a link, creating it when missing. On Windows, where the user's temporary folder
+// is already the user's own, it only creates the folder when it is missing. False when
+// the folder cannot be made safe.
+bool EnsurePrivateFolder(const std::string& path);
+
+// The folder of the running program: its full path up to the last separator, without
+// that separator unless it is a root. Empty when it cannot be told.
+std::string ExecutableFolder();
+
+}  // namespace vtl

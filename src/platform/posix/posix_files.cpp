@@ -1,0 +1,147 @@
+// POSIX side of the files seam. "No sharing" is an advisory exclusive flock taken
+// without waiting: it keeps two cooperating openers apart, not every program. Files
+// are created without following links, since the scratch folder may sit under a
+// temporary folder that other users can write to.
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+namespace vtl {
+namespace {
+
+int Fd(std::intptr_t native) { return static_cast<int>(native); }
+
+FileHandle Locked(int fd) {
+    if (fd < 0) return {};
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return {};
+    }
+    return FileHandle(fd);
+}
+
+}  // namespace
+
+std::size_t FileHandle::Read(void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (IsOpen() && done < count) {
+        const ssize_t n = ::read(Fd(native_), out + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+bool FileHandle::Write(const void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    const auto* in = static_cast<const char*>(buffer);
+    while (IsOpen() && done < count) {
+        const ssize_t n = ::write(Fd(native_), in + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return done == count;
+}
+
+std::int64_t FileHandle::Size() const {
+    struct stat st {};
+    if (!IsOpen() || fstat(Fd(native_), &st) != 0) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+void FileHandle::Close() {
+    if (IsOpen()) ::close(Fd(native_));
+    native_ = kInvalid;
+}
+
+FileHandle OpenFileExclusive(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return {};
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {};
+    }
+    // O_NONBLOCK only kept a FIFO from stalling the open; reads of a file never block.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return Locked(fd);
+}
+
+FileHandle CreateFileExclusive(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return {};
+        if (::unlink(path.c_str()) != 0) return {};
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    return Locked(fd);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsLink(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool CreateOneFolder(const std::string& path) { return ::mkdir(path.c_str(), 0700) == 0; }
+
+bool DeleteOneFile(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool RemoveOneFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = readdir(dir)) names.emplace_back(entry->d_name);
+    closedir(dir);
+    return names;
+}
+
+bool EnsurePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    // Whether we made it or found it, it must be a real folder of ours that no one
+    // else can write into; a folder planted by another user is refused, not repaired.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
+    if (ok && (st.st_mode & 077) != 0) ok = fchmod(fd, 0700) == 0;
+    ::close(fd);
+    return ok;
+}
+
+std::string ExecutableFolder() {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    const std::string path(buffer, static_cast<std::size_t>(n));
+    const auto at = path.rfind('/');
+    if (at == std::string::npos) return {};
+    return at == 0 ? std::string("/") : path.substr(0, at);
+}
+
+}  // namespace vtl
