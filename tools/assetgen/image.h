@@ -1,5 +1,5 @@
-// In-memory pictures of the asset generator, shared by the picture, preview and
-// contact-sheet code.
+// In-memory pictures of the asset generator and the two picture files it writes,
+// shared by the picture, preview and contact-sheet code.
 #pragma once
 
 #include <cstdint>
@@ -13,5 +13,13 @@ struct RgbImage {
   int width = 0, height = 0;
   std::vector<std::uint8_t> rgb;
 };
+
+// 24-bit uncompressed bottom-up BMP, the form every Windows loader and the engine's
+// own reader accept. Throws std::runtime_error when the file can't be written.
+void WriteBmp24(const std::string& path, const RgbImage& image);
+
+// Baseline JPEG through libjpeg with fixed settings, so the bytes depend only on
+// the pixels. Throws std::runtime_error when the file can't be written.
+void WriteJpeg(const std::string& path, const RgbImage& image, int quality);
 
 }  // namespace vtl
