@@ -79,11 +79,14 @@ bool RemoveOneFolder(const std::string& path);  // only an empty folder
 // cannot be listed.
 std::vector<std::string> ListFolder(const std::string& folder);
 
-// Makes sure path names a folder that only the current user can write to and that is
-// not a link, creating it when missing. On Windows, where the user's temporary folder
-// is already the user's own, it only creates the folder when it is missing. False when
-// the folder cannot be made safe.
-bool EnsurePrivateFolder(const std::string& path);
+// The folder under which the program may keep its scratch files, given the user's
+// temporary folder (with its trailing separator). On Windows the temporary folder is
+// the user's own, so it is returned unchanged. Where the temporary folder is shared
+// between users (/tmp), it is a per-user sub-folder that is created with mode 0700
+// and refused when it is a link, is not owned by the user or cannot be made private;
+// other users can then neither plant the scratch folder nor links inside it. Ends with
+// a separator; empty when no safe folder can be had.
+std::string PrivateTempFolder(const std::string& tempFolder);
 
 // The folder of the running program: its full path up to the last separator, without
 // that separator unless it is a root. Empty when it cannot be told.

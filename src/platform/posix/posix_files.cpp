@@ -121,17 +121,21 @@ std::vector<std::string> ListFolder(const std::string& folder) {
     return names;
 }
 
-bool EnsurePrivateFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+std::string PrivateTempFolder(const std::string& tempFolder) {
+    std::string path = tempFolder;
+    if (path.empty()) return {};
+    if (path.back() != '/') path += '/';
+    path += "vtl3d-" + std::to_string(geteuid());
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return {};
     // Whether we made it or found it, it must be a real folder of ours that no one
     // else can write into; a folder planted by another user is refused, not repaired.
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return {};
     struct stat st {};
     bool ok = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
     if (ok && (st.st_mode & 077) != 0) ok = fchmod(fd, 0700) == 0;
     ::close(fd);
-    return ok;
+    return ok ? path + '/' : std::string();
 }
 
 std::string ExecutableFolder() {

@@ -1,0 +1,118 @@
+// Windows side of the files seam: CreateFileW with share mode 0 for "no sharing",
+// FindFirstFileW for listings. Paths are converted from UTF-8 at this boundary.
+// Left out: long-path (\\?\) prefixes; the paths used here are short.
+#include <windows.h>
+
+#include "platform/files.h"
+#include "platform/win32/win32_text.h"
+
+namespace vtl {
+namespace {
+
+HANDLE H(std::intptr_t native) { return reinterpret_cast<HANDLE>(native); }
+
+FileHandle Wrap(HANDLE h) {
+    if (h == INVALID_HANDLE_VALUE) return {};
+    return FileHandle(reinterpret_cast<std::intptr_t>(h));
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
+
+// Win32 transfers at most 4 GiB - 1 per call.
+constexpr std::size_t kMaxChunk = 0x40000000;
+
+}  // namespace
+
+std::size_t FileHandle::Read(void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (IsOpen() && done < count) {
+        const std::size_t want = count - done < kMaxChunk ? count - done : kMaxChunk;
+        DWORD got = 0;
+        if (!ReadFile(H(native_), out + done, static_cast<DWORD>(want), &got, nullptr) || got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+bool FileHandle::Write(const void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    const auto* in = static_cast<const char*>(buffer);
+    while (IsOpen() && done < count) {
+        const std::size_t want = count - done < kMaxChunk ? count - done : kMaxChunk;
+        DWORD put = 0;
+        if (!WriteFile(H(native_), in + done, static_cast<DWORD>(want), &put, nullptr) || put == 0) return false;
+        done += put;
+    }
+    return done == count;
+}
+
+std::int64_t FileHandle::Size() const {
+    LARGE_INTEGER size{};
+    if (!IsOpen() || !GetFileSizeEx(H(native_), &size)) return -1;
+    return size.QuadPart;
+}
+
+void FileHandle::Close() {
+    if (IsOpen()) CloseHandle(H(native_));
+    native_ = kInvalid;
+}
+
+FileHandle OpenFileExclusive(const std::string& path) {
+    return Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+}
+
+FileHandle CreateFileExclusive(const std::string& path) {
+    return Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool FolderExists(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsLink(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool CreateOneFolder(const std::string& path) { return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0; }
+
+bool DeleteOneFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+
+bool RemoveOneFolder(const std::string& path) { return RemoveDirectoryW(Widen(path).c_str()) != 0; }
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE find = FindFirstFileW(Widen(folder + "\\*.*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        names.push_back(Narrow(found.cFileName));
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
+std::string PrivateTempFolder(const std::string& tempFolder) { return tempFolder; }
+
+std::string ExecutableFolder() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) return {};
+    const std::string path = Narrow(std::wstring(buffer, n));
+    const auto at = path.find_last_of("\\:");
+    if (at == std::string::npos) return {};
+    // A drive root keeps its separator: C:\x.scr lives in C:\, not C:.
+    if (at == 2 && path[1] == ':' && path[2] == '\\') return path.substr(0, 3);
+    return path.substr(0, at);
+}
+
+}  // namespace vtl
