@@ -83,7 +83,7 @@ FileHandle CreateFileExclusive(const std::string& path) {
         if (S_ISDIR(st.st_mode)) return {};
         if (::unlink(path.c_str()) != 0) return {};
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     return Locked(fd);
 }
 

@@ -1,0 +1,51 @@
+# Drives vtlpack through create, list, check and extract, and through its refusals.
+# Variables: VTLPACK (the program), WORK (a scratch folder).
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/in/sub)
+file(WRITE ${WORK}/in/one.txt "one")
+file(WRITE ${WORK}/in/empty.bin "")
+file(WRITE ${WORK}/in/sub/two.dat "second entry")
+
+function(run expect_rc)
+  execute_process(COMMAND ${VTLPACK} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL expect_rc)
+    message(FATAL_ERROR "vtlpack ${ARGN}: exit ${rc}, wanted ${expect_rc}\n${out}${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+run(0 create ${WORK}/p.pak ${WORK}/in/one.txt ${WORK}/in/empty.bin ${WORK}/in/sub/two.dat)
+file(SIZE ${WORK}/p.pak size)
+if(NOT size EQUAL 143)  # 32 + 3 * 32 + 3 + 0 + 12
+  message(FATAL_ERROR "pack is ${size} bytes")
+endif()
+run(0 list ${WORK}/p.pak)
+if(NOT out MATCHES "one.txt +3 +128\nempty.bin +0 +131\ntwo.dat +12 +131\n")
+  message(FATAL_ERROR "list printed:\n${out}")
+endif()
+run(0 check ${WORK}/p.pak)
+run(0 extract ${WORK}/p.pak ${WORK}/out/deeper)
+file(READ ${WORK}/out/deeper/two.dat two)
+if(NOT two STREQUAL "second entry")
+  message(FATAL_ERROR "extracted '${two}'")
+endif()
+
+# Refusals.
+run(2 list)
+run(2 frobnicate x)
+run(1 list ${WORK}/missing.pak)
+run(1 create ${WORK}/q.pak ${WORK}/in/one.txt ${WORK}/in/one.txt)
+file(WRITE ${WORK}/in/CON.txt "device")
+run(1 create ${WORK}/q.pak ${WORK}/in/CON.txt)
+file(WRITE ${WORK}/in/a_name_of_twenty-eight_chars "long")
+run(1 create ${WORK}/q.pak ${WORK}/in/a_name_of_twenty-eight_chars)
+file(WRITE ${WORK}/notapack.pak "VOXAPAC")
+run(1 check ${WORK}/notapack.pak)
+run(1 extract ${WORK}/notapack.pak ${WORK}/out2)
+# A pack cut inside its data: check names the entry, extract reports the read error.
+file(READ ${WORK}/p.pak bytes HEX)
+string(SUBSTRING "${bytes}" 0 280 cut)  # 140 of 143 bytes
+string(REGEX REPLACE "(..)" "\\\\x\\1" cut "${cut}")
+execute_process(COMMAND printf "${cut}" OUTPUT_FILE ${WORK}/cut.pak)
+run(1 check ${WORK}/cut.pak)
+run(1 extract ${WORK}/cut.pak ${WORK}/out3)
