@@ -1,0 +1,3 @@
+#include "app/win32/runsaver.h"
+
+void RunSaver(vtl::IRegistry&, vtl::IHostFolders&) {}
