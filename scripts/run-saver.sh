@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the saver and runs it under Wine.
+#   scripts/run-saver.sh                 in a window on your display (a Wine virtual
+#                                        desktop of 1024x768, so it cannot take over
+#                                        your screen); any key or mouse move ends it
+#   scripts/run-saver.sh --headless [FILE.png]
+#                                        on a private display, writes a screenshot
+#                                        (default build/screenshot.png) and ends it
+# Without a display it runs headless.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+scripts/install-deps.sh
+cmake --preset native >/dev/null && cmake --build --preset native
+cmake --preset windows >/dev/null && cmake --build --preset windows
+bin=$top/build/windows/bin
+
+if [[ ${1:-} != --headless && -n ${DISPLAY:-} ]]; then
+  export WINEPREFIX=$top/build/winebed/prefix WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" WINEDEBUG=-all
+  tests/winebed/winebed.sh boot
+  exec timeout 3600 wine explorer /desktop=Vantorel,1024x768 "$bin/vtl3d.scr" /s
+fi
+
+out=${2:-$top/build/screenshot.png}
+tests/winebed/winebed.sh with --timeout 120 -- bash -c '
+  wine "$1/vtl3d.scr" /s >/dev/null 2>&1 &
+  pid=$!
+  sleep 6
+  xwd -root -silent > "$WINEBED_DIR/shot.xwd"
+  xdotool key space
+  for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  "$2/xwdtool" png "$WINEBED_DIR/shot.xwd" "$3"
+' _ "$bin" "$top/build/native/bin" "$out"
+echo "Screenshot: $out"
