@@ -1,0 +1,32 @@
+#include "app/saverloop.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace vtl {
+
+void SaverController::OnMouseMove(ScreenPoint cursor) {
+    const auto dx = std::llabs(static_cast<long long>(cursor.x) - start_.x);
+    const auto dy = std::llabs(static_cast<long long>(cursor.y) - start_.y);
+    if (dx > kMouseTolerance || dy > kMouseTolerance) RequestEnd();
+}
+
+void SaverController::RequestEnd() {
+    if (endPending_) return;
+    endPending_ = true;
+    if (host_.VerifyPassword()) {
+        // EndPending stays set: nothing afterwards can start a second request.
+        saverActive_ = false;
+        host_.StopFrameTimer();
+        host_.ShowCursor();
+        host_.PostQuit();
+    } else {
+        host_.StartUnblockTimer();
+    }
+}
+
+std::uint32_t FrameTimerDelayMs(std::int32_t timingFps) {
+    return static_cast<std::uint32_t>(1000 / std::clamp(timingFps, 10, 1000));
+}
+
+}  // namespace vtl

@@ -1,0 +1,58 @@
+#pragma once
+// The rules of the running saver: when an input is an end request, when frames may
+// be painted, and what an accepted or refused password leaves behind. The Windows
+// window procedure only translates messages into these calls.
+#include <atomic>
+#include <cstdint>
+
+namespace vtl {
+
+// What the rules ask of the host while deciding an end request.
+class ISaverHost {
+public:
+    virtual ~ISaverHost() = default;
+    virtual bool VerifyPassword() = 0;     // true: the saver may end
+    virtual void StopFrameTimer() = 0;
+    virtual void ShowCursor() = 0;         // one increment of the display counter
+    virtual void PostQuit() = 0;
+    virtual void StartUnblockTimer() = 0;  // 100 ms, then UnblockInput()
+};
+
+struct ScreenPoint {
+    std::int32_t x = 0, y = 0;
+};
+
+class SaverController {
+public:
+    static constexpr int kMouseTolerance = 10;  // pixels in x or in y
+
+    SaverController(ISaverHost& host, ScreenPoint startCursorPos) : host_(host), start_(startCursorPos) {}
+
+    void Start() { saverActive_ = true; }
+    // `activeState` is the low word of the activation message: only a plain
+    // activation (1) lets frames paint; a click activation (2) or deactivation do not.
+    void OnActivate(std::uint32_t activeState) { saverActive_ = activeState == 1; }
+    bool SaverActive() const { return saverActive_; }
+    bool EndPending() const { return endPending_; }
+
+    void OnKey() { RequestEnd(); }
+    void OnMouseMove(ScreenPoint cursor);  // the cursor in screen coordinates
+    void OnClose() { RequestEnd(); }
+    // Called on the timer service's thread: clears the one-byte flag only.
+    void UnblockInput() { endPending_ = false; }
+
+    void RequestEnd();
+
+private:
+    ISaverHost& host_;
+    ScreenPoint start_;
+    bool saverActive_ = false;
+    std::atomic<bool> endPending_{false};
+};
+
+// The frame timer's period for a TimingFPS value. Values outside 10..1000, which only
+// come from outside the program, are brought into that range: 0 or less would divide
+// by zero and more than 1000 gives a 0 ms period the timer service refuses.
+std::uint32_t FrameTimerDelayMs(std::int32_t timingFps);
+
+}  // namespace vtl

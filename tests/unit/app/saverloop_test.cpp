@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/saverloop.h"
+
+namespace vtl {
+namespace {
+
+struct FakeSaverHost : ISaverHost {
+    bool passwordAnswer = true;
+    std::vector<std::string> calls;
+    bool VerifyPassword() override {
+        calls.push_back("verify");
+        return passwordAnswer;
+    }
+    void StopFrameTimer() override { calls.push_back("stop-timer"); }
+    void ShowCursor() override { calls.push_back("show-cursor"); }
+    void PostQuit() override { calls.push_back("quit"); }
+    void StartUnblockTimer() override { calls.push_back("unblock-timer"); }
+};
+
+using Calls = std::vector<std::string>;
+const Calls kAccepted{"verify", "stop-timer", "show-cursor", "quit"};
+
+TEST(SaverController, MouseMovesBeyondTenPixelsEndTheSaver) {
+    struct { std::int32_t x, y; bool ends; } cases[] = {
+        {500, 400, false}, {510, 400, false}, {490, 410, false}, {510, 390, false},
+        {511, 400, true},  {489, 400, true},  {500, 411, true},  {500, 389, true},
+        {INT32_MAX, 400, true}, {INT32_MIN, 400, true}};
+    for (const auto& c : cases) {
+        FakeSaverHost host;
+        SaverController saver(host, {500, 400});
+        saver.Start();
+        saver.OnMouseMove({c.x, c.y});
+        EXPECT_EQ(host.calls, c.ends ? kAccepted : Calls{}) << c.x << "," << c.y;
+        EXPECT_EQ(saver.SaverActive(), !c.ends);
+    }
+}
+
+TEST(SaverController, TheSquareStaysWhereTheCursorStarted) {
+    FakeSaverHost host;
+    SaverController saver(host, {100, 100});
+    for (int step = 1; step <= 10; ++step) saver.OnMouseMove({100 + step, 100 - step});
+    EXPECT_TRUE(host.calls.empty());
+    saver.OnMouseMove({111, 100});
+    EXPECT_EQ(host.calls, kAccepted);
+}
+
+TEST(SaverController, KeyAndCloseEndAfterThePassword) {
+    for (int which = 0; which < 2; ++which) {
+        FakeSaverHost host;
+        SaverController saver(host, {});
+        saver.Start();
+        which ? saver.OnClose() : saver.OnKey();
+        EXPECT_EQ(host.calls, kAccepted);
+        EXPECT_FALSE(saver.SaverActive());
+        EXPECT_TRUE(saver.EndPending());
+        saver.OnKey();  // nothing can start a second request
+        EXPECT_EQ(host.calls, kAccepted);
+    }
+}
+
+TEST(SaverController, RefusedPasswordBlocksInputUntilUnblocked) {
+    FakeSaverHost host;
+    host.passwordAnswer = false;
+    SaverController saver(host, {});
+    saver.Start();
+    saver.OnKey();
+    EXPECT_EQ(host.calls, (Calls{"verify", "unblock-timer"}));
+    EXPECT_TRUE(saver.SaverActive());
+    saver.OnKey();  // within the 100 ms
+    saver.OnMouseMove({50, 50});
+    EXPECT_EQ(host.calls.size(), 2u);
+    saver.UnblockInput();
+    host.passwordAnswer = true;
+    saver.OnKey();
+    EXPECT_EQ(host.calls, (Calls{"verify", "unblock-timer", "verify", "stop-timer", "show-cursor", "quit"}));
+}
+
+TEST(SaverController, OnlyAPlainActivationPaints) {
+    FakeSaverHost host;
+    SaverController saver(host, {});
+    EXPECT_FALSE(saver.SaverActive());
+    struct { std::uint32_t state; bool active; } cases[] = {{1, true}, {0, false}, {2, false}, {1, true}};
+    for (const auto& c : cases) {
+        saver.OnActivate(c.state);
+        EXPECT_EQ(saver.SaverActive(), c.active) << c.state;
+    }
+}
+
+TEST(FrameTimerDelay, IntegerPeriodInsideTheUsableRange) {
+    struct { std::int32_t fps; std::uint32_t ms; } cases[] = {
+        {50, 20}, {60, 16}, {30, 33}, {1000, 1}, {10, 100},
+        {0, 100}, {-5, 100}, {INT32_MIN, 100}, {9, 100}, {1001, 1}, {INT32_MAX, 1}};
+    for (const auto& c : cases) EXPECT_EQ(FrameTimerDelayMs(c.fps), c.ms) << c.fps;
+}
+
+}  // namespace
+}  // namespace vtl
