@@ -1,0 +1,61 @@
+// Describes the windows of another process for end-to-end tests, one line each:
+//   wininfo.exe "<window title>"
+//   top class=<c> title=<t> enabled=<0|1> client=<w>x<h>
+//   child id=<n> class=<c> text=<t> enabled=<0|1> visible=<0|1> state=<n>
+// state: check boxes and buttons their check state, track bars their position, combo
+// boxes their selected index (-1: none), edits 0. Exit code 1 when no such window.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+std::string Utf8(const wchar_t* text) {
+    char buffer[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
+    return buffer;
+}
+
+BOOL CALLBACK Describe(HWND child, LPARAM) {
+    wchar_t cls[128] = {}, text[512] = {};
+    GetClassNameW(child, cls, 128);
+    // WM_GETTEXT is carried across processes; the edit's text lives in its process.
+    Ask(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    const std::wstring kind = cls;
+    long state = 0;
+    if (_wcsicmp(cls, L"Button") == 0) state = static_cast<long>(Ask(child, BM_GETCHECK));
+    else if (_wcsicmp(cls, TRACKBAR_CLASSW) == 0) state = static_cast<long>(Ask(child, TBM_GETPOS));
+    else if (_wcsicmp(cls, L"ComboBox") == 0) state = static_cast<long>(Ask(child, CB_GETCURSEL));
+    std::printf("child id=%d class=%s text=%s enabled=%d visible=%d state=%ld\n", GetDlgCtrlID(child),
+                Utf8(cls).c_str(), Utf8(text).c_str(), IsWindowEnabled(child) ? 1 : 0,
+                IsWindowVisible(child) ? 1 : 0, state);
+    return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: wininfo \"<window title>\"\n");
+        return 2;
+    }
+    HWND top = FindWindowW(nullptr, argv[1]);
+    if (!top) return 1;
+    wchar_t cls[128] = {};
+    GetClassNameW(top, cls, 128);
+    RECT client{};
+    GetClientRect(top, &client);
+    std::printf("top class=%s title=%s enabled=%d client=%ldx%ld\n", Utf8(cls).c_str(), Utf8(argv[1]).c_str(),
+                IsWindowEnabled(top) ? 1 : 0, client.right, client.bottom);
+    EnumChildWindows(top, Describe, 0);
+    std::fflush(stdout);
+    return 0;
+}
