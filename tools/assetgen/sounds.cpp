@@ -124,8 +124,8 @@ Signal Helicopter(Prng& rng) {
   for (int k = 0; k < slaps; ++k) {
     const double gain = (k % 2 == 0 ? 1.0 : 0.72) * rng.Uniform(0.92, 1.08);
     Signal slap = NoiseBurst(rng, 0.035, dsp::BandPass(900, 0.8), 0.001, 0.006);
-    AddAt(slap, Ring(0.06, 75, 0.02), 0, 0.9);
-    AddWrapped(loop, slap, k * kSlapPeriod + rng.Below(21) - 10, 1.3 * gain);
+    AddAt(slap, Ring(0.06, 75, 0.02), 0, 0.35);
+    AddWrapped(loop, slap, k * kSlapPeriod + rng.Below(21) - 10, 2.0 * gain);
   }
   dsp::Normalise(loop, 0.8);
   return loop;
@@ -149,7 +149,7 @@ Signal PassingCar(Prng& rng) {
     double engine = 0;
     for (int k = 1; k <= 14; ++k) engine += Sin(kTwoPi * k * phase + 0.7 * k) / det::Pow(k, 0.8);
     const double near = distance / r;
-    s[i] = body.Run(0.5 * engine * near + 1.5 * tyres.Run(rng.Signed()) * near * near);
+    s[i] = body.Run(0.2 * engine * near + 3.0 * tyres.Run(rng.Signed()) * near * near);
   }
   dsp::FadeEnds(s, 0.1, 0.1);
   dsp::Normalise(s, 0.8);
@@ -261,10 +261,10 @@ Signal Footsteps(Prng& rng) {
   for (int k = 0; k < 4; ++k) {
     const int at = Samples(steps[k] + rng.Uniform(-0.03, 0.03));
     const double foot = (k % 2 == 0) ? 1.0 : 0.85;
-    Signal heel = NoiseBurst(rng, 0.12, dsp::LowPass(700), 0.001, 0.012);
-    AddAt(heel, Ring(0.15, 85, 0.025), 0, 0.8);
+    Signal heel = NoiseBurst(rng, 0.12, dsp::LowPass(1800), 0.0008, 0.012);
+    AddAt(heel, Ring(0.15, 85, 0.025), 0, 0.2);
     AddAt(s, heel, at, foot);
-    AddAt(s, NoiseBurst(rng, 0.06, dsp::BandPass(2500, 0.9), 0.002, 0.008), at + Samples(0.07), 0.35 * foot);
+    AddAt(s, NoiseBurst(rng, 0.06, dsp::BandPass(2500, 0.9), 0.002, 0.008), at + Samples(0.07), 0.6 * foot);
   }
   dsp::FadeEnds(s, 0.002, 0.05);
   dsp::Normalise(s, 0.7);
@@ -311,8 +311,11 @@ Signal Door(Prng& rng) {
   Biquad panel1 = dsp::BandPass(420, 12), panel2 = dsp::BandPass(980, 12), panel3 = dsp::BandPass(1650, 12);
   for (std::size_t i = 0; i < s.size(); ++i) {
     const double p = pulses[i];
-    s[i] = 0.25 * (panel1.Run(p) + 0.8 * panel2.Run(p) + 0.5 * panel3.Run(p));
+    s[i] = panel1.Run(p) + 0.8 * panel2.Run(p) + 0.5 * panel3.Run(p);
   }
+  // Narrow resonators pass little of an impulse: set the creak's level directly,
+  // below the slam's.
+  dsp::Normalise(s, 0.3);
   // The slam and the latch.
   const int slam = Samples(1.0);
   AddAt(s, Ring(0.5, 65, 0.08), slam, 1.0);
