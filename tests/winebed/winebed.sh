@@ -20,7 +20,7 @@ root=$(cd "$root" && pwd)
 export WINEPREFIX=$root/prefix
 # mscoree/mshtml: no Mono or Gecko installers; winedbg disabled: a crash ends the
 # process at once with a non-zero code instead of waiting in the debugger.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d${WINEBED_EXTRA_OVERRIDES:+;$WINEBED_EXTRA_OVERRIDES}"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
 
