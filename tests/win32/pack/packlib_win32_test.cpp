@@ -1,0 +1,138 @@
+// Pack extraction against the real Windows file system: share modes, read-only
+// files, case-insensitive names and the system's temporary folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "app/win32/host_win32.h"
+#include "engine/voxamesh.h"
+#include "pack/packlib.h"
+#include "platform/errors.h"
+#include "platform/fake_registry.h"
+#include "platform/win32/win32_text.h"
+#include "unit/pack/packbytes.h"
+
+namespace vtl {
+namespace {
+
+namespace fs = std::filesystem;
+using test::PackBytes;
+using test::ReadWhole;
+
+class PackWin32Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = (fs::temp_directory_path() /
+                ("vtl_packw_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
+                   .string();
+        Clean();
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { Clean(); }
+    void Clean() {
+        std::error_code ec;
+        if (fs::exists(dir_, ec))
+            for (const auto& e : fs::recursive_directory_iterator(dir_, ec))
+                SetFileAttributesW(e.path().wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+        fs::remove_all(dir_, ec);
+    }
+    std::string At(const std::string& name) const { return dir_ + "\\" + name; }
+
+    std::string dir_;
+};
+
+TEST_F(PackWin32Test, PackHeldOpenByAnotherHandleCannotBeOpened) {
+    PackBytes::Of({{"a.txt", "abc"}}).WriteTo(At("p.pak"));
+    // Even a holder that shares everything keeps out an opener that shares nothing.
+    const HANDLE other = CreateFileW(Widen(At("p.pak")).c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    try {
+        ExtractPack(At("p.pak"), At("out"));
+        ADD_FAILURE() << "no error";
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + At("p.pak"));
+    }
+    EXPECT_FALSE(fs::exists(At("out")));
+    CloseHandle(other);
+    EXPECT_EQ(ExtractPack(At("p.pak"), At("out")), 1);
+}
+
+TEST_F(PackWin32Test, MeshHeldOpenByAnotherHandleCannotBeLoaded) {
+    ASSERT_TRUE(SaveMeshFile(At("m.msh"), MeshData{}));
+    const HANDLE other = CreateFileW(Widen(At("m.msh")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    std::int32_t t = 0, v = 0, n = 0, u = 0;
+    MeshData mesh;
+    EXPECT_THROW(LoadMeshFile(At("m.msh"), t, v, n, u, mesh), EFOpenError);
+    CloseHandle(other);
+    EXPECT_EQ(LoadMeshFile(At("m.msh"), t, v, n, u, mesh), 0);
+}
+
+TEST_F(PackWin32Test, EntryCutShortKeepsItsBytesAndClosesThePack) {
+    // The file of an entry cut short keeps its bytes, and the pack is closed again.
+    PackBytes().Header(1).Entry("short.bin", 10).Text("abc").WriteTo(At("p.pak"));
+    EXPECT_THROW(ExtractPack(At("p.pak"), At("out")), EReadError);
+    EXPECT_EQ(ReadWhole(At("out\\short.bin")), "abc");
+    EXPECT_TRUE(OpenFileExclusive(At("p.pak")));
+}
+
+TEST_F(PackWin32Test, ClearFolderLeavesReadOnlyFilesAndSubFolders) {
+    const std::string folder = At("s");
+    fs::create_directories(folder + "\\sub");
+    for (const char* name : {"plain.txt", "ro.txt", "hidden.txt"}) PackBytes().Text(name).WriteTo(folder + "\\" + name);
+    SetFileAttributesW(Widen(folder + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(Widen(folder + "\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_EQ(ClearFolder(folder), 4);
+    EXPECT_FALSE(fs::exists(folder + "\\plain.txt"));
+    EXPECT_FALSE(fs::exists(folder + "\\hidden.txt"));
+    EXPECT_TRUE(fs::exists(folder + "\\ro.txt"));
+    EXPECT_TRUE(fs::is_directory(folder + "\\sub"));
+    EXPECT_TRUE(fs::is_directory(folder));
+}
+
+TEST_F(PackWin32Test, NamesDifferingOnlyInCaseEndInOneFileTheLaterWinning) {
+    PackBytes::Of({{"Tex.JPG", "first"}, {"tex.jpg", "second!"}}).WriteTo(At("p.pak"));
+    EXPECT_EQ(ExtractPack(At("p.pak"), At("out")), 2);
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(At("out"))) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(ReadWhole(At("out\\TEX.jpg")), "second!");
+}
+
+TEST_F(PackWin32Test, DeviceNamesNeverReachTheFileSystem) {
+    PackBytes::Of({{"ok.txt", "1"}, {"NUL.txt", "swallowed"}}).WriteTo(At("p.pak"));
+    try {
+        ExtractPack(At("p.pak"), At("out"));
+        ADD_FAILURE() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + At("out\\NUL.txt"));
+    }
+    EXPECT_EQ(ReadWhole(At("out\\ok.txt")), "1");
+}
+
+TEST_F(PackWin32Test, UnpackToTempUsesTheSystemTemporaryFolder) {
+    FakeRegistry registry;  // no uninstall key: the program's own folder
+    win32::HostFolders folders(registry);
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    ASSERT_GT(n, 0u);
+    const std::string expected = Narrow(std::wstring(temp, n)) + "qvtmptxt.$$$";
+
+    const std::string program = dir_;
+    PackBytes::Of({{"numfont.bmp", "BM"}}).WriteTo(At("vtl3d.pak"));
+    const std::string scratch = UnpackToTemp("vtl3d.pak", folders, program);
+    EXPECT_EQ(scratch, expected);
+    EXPECT_EQ(ReadWhole(scratch + "\\numfont.bmp"), "BM");
+    EXPECT_EQ(ClearFolder(scratch), 1);
+    EXPECT_FALSE(fs::exists(scratch));
+}
+
+}  // namespace
+}  // namespace vtl
