@@ -1,0 +1,203 @@
+// The skull, built as a distance field of blended ellipsoids, capsules and rounded
+// boxes in centimetres (x forward, y across, z up) and polygonised into one closed
+// surface. Only the right half (y >= 0) is described: the field mirrors |y|.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "detmath.h"
+#include "skull.h"
+
+namespace vtl {
+
+using sdf::Capsule;
+using sdf::Ellipsoid;
+using sdf::RoundBox;
+using sdf::SmoothSubtract;
+using sdf::SmoothUnion;
+using sdf::Vec3;
+
+namespace {
+
+// Centimetre frame -> model frame: centre the head on the turning axis.
+const Vec3 kShift{0.5, 0.0, 1.1};
+
+Vec3 ToModel(Vec3 cm) { return (cm + kShift) * kSkullScale; }
+Vec3 ToCm(Vec3 model) { return model * (1.0 / kSkullScale) - kShift; }
+
+struct Tooth {
+  Vec3 centre, along, out;  // out: away from the tongue, horizontal
+  Vec3 half;                // half extents before rounding: along, out, up
+};
+
+// A dental arch: the ellipse x = cx + a cos t, y = b sin t, teeth laid side by side
+// along it from the front middle backwards, crowns hanging from (or standing on)
+// the gum line at zGum.
+std::vector<Tooth> MakeArch(double cx, double a, double b, double zGum, bool upper) {
+  // Width, thickness and crown height of incisors, canine, premolars and molars.
+  struct Size {
+    double width, thick, height;
+  };
+  const Size upperSizes[7] = {{0.86, 0.70, 1.05}, {0.68, 0.62, 0.92}, {0.78, 0.80, 1.05}, {0.70, 0.88, 0.85},
+                              {0.68, 0.88, 0.80}, {1.00, 1.02, 0.75}, {0.92, 1.00, 0.70}};
+  const Size lowerSizes[7] = {{0.55, 0.62, 0.90}, {0.60, 0.64, 0.90}, {0.70, 0.78, 0.98}, {0.70, 0.80, 0.82},
+                              {0.72, 0.82, 0.78}, {1.10, 0.98, 0.72}, {1.02, 0.95, 0.68}};
+  const Size* sizes = upper ? upperSizes : lowerSizes;
+  std::vector<Tooth> teeth;
+  double t = 0.0, travelled = 0.0;
+  const double dt = 0.0005;
+  auto pointAt = [&](double tt) { return Vec3{cx + a * det::Cos(tt), b * det::Sin(tt), zGum}; };
+  double start = 0.0;
+  for (int i = 0; i < 7; ++i) {
+    const double target = start + sizes[i].width * 0.5;
+    while (travelled < target) {
+      travelled += sdf::Length(pointAt(t + dt) - pointAt(t));
+      t += dt;
+    }
+    start += sizes[i].width;
+    const Vec3 p = pointAt(t);
+    const Vec3 along = sdf::Normalized(pointAt(t + dt) - pointAt(t - dt));
+    const Vec3 out{along.y, -along.x, 0.0};  // outward normal of a counter-clockwise arc
+    const double gap = 0.07, r = 0.16;
+    Tooth tooth;
+    tooth.half = {sizes[i].width * 0.5 - gap - r, sizes[i].thick * 0.5 - r, sizes[i].height * 0.5 - r};
+    const double dz = upper ? -sizes[i].height * 0.5 + 0.15 : sizes[i].height * 0.5 - 0.15;
+    tooth.centre = {p.x, p.y, zGum + dz};
+    tooth.along = along;
+    tooth.out = out;
+    teeth.push_back(tooth);
+  }
+  return teeth;
+}
+
+struct Arches {
+  std::vector<Tooth> upper = MakeArch(4.1, 4.6, 2.75, -6.0, true);
+  std::vector<Tooth> lower = MakeArch(4.1, 4.22, 2.55, -7.25, false);
+};
+
+const Arches& TheArches() {
+  static const Arches arches;
+  return arches;
+}
+
+double TeethField(Vec3 p, const std::vector<Tooth>& teeth) {
+  double d = 1e9;
+  const Vec3 up{0, 0, 1};
+  for (const Tooth& t : teeth) {
+    const double r = 0.16;
+    d = std::min(d, RoundBox(p, t.centre, t.along, t.out, up, t.half, r));
+  }
+  return d;
+}
+
+// A ridge of bone swept along the teeth: the gum line the crowns grow from.
+double RidgeField(Vec3 p, const std::vector<Tooth>& teeth, double z, double radius) {
+  double d = 1e9;
+  for (size_t i = 0; i + 1 < teeth.size(); ++i) {
+    const Vec3 a{teeth[i].centre.x, teeth[i].centre.y, z}, b{teeth[i + 1].centre.x, teeth[i + 1].centre.y, z};
+    d = std::min(d, Capsule(p, a, b, radius));
+  }
+  // Across the middle to the other side's first tooth.
+  const Vec3 a{teeth[0].centre.x, teeth[0].centre.y, z}, b{teeth[0].centre.x, -teeth[0].centre.y, z};
+  return std::min(d, Capsule(p, a, b, radius));
+}
+
+double CraniumField(Vec3 p) {
+  double d = Ellipsoid(p, {-1.0, 0.0, 2.6}, {9.3, 7.0, 7.1});
+  d = SmoothUnion(d, Ellipsoid(p, {3.2, 0.0, 3.2}, {5.4, 5.8, 5.6}), 2.0);  // upright forehead
+  d = SmoothUnion(d, Ellipsoid(p, {-1.8, 4.6, -3.3}, {1.2, 1.0, 1.7}), 0.8);  // mastoid
+  d = SmoothUnion(d, Ellipsoid(p, {-0.2, 4.9, -2.7}, {2.2, 1.1, 1.0}), 0.8);  // temporal root of the arch
+  return d;
+}
+
+double UpperFaceField(Vec3 p) {
+  double d = Ellipsoid(p, {5.0, 0.0, -0.6}, {3.7, 5.3, 2.4});               // frontal base around the orbits
+  d = SmoothUnion(d, Ellipsoid(p, {4.7, 0.0, -3.4}, {3.9, 3.8, 3.0}), 1.0);  // maxilla
+  d = SmoothUnion(d, Capsule(p, {8.45, 0.9, 0.5}, {7.5, 4.7, 0.3}, 0.75), 1.0);  // brow ridge
+  d = SmoothUnion(d, Capsule(p, {6.7, 5.05, 0.3}, {6.2, 5.1, -2.3}, 0.55), 0.8);  // lateral orbit rim
+  d = SmoothUnion(d, Ellipsoid(p, {6.1, 4.75, -2.75}, {1.6, 1.3, 1.45}), 0.9);  // cheekbone
+  d = SmoothUnion(d, Capsule(p, {5.6, 5.55, -3.0}, {-0.3, 5.7, -3.0}, 0.5), 0.6);  // zygomatic arch
+  d = SmoothUnion(d, Capsule(p, {8.4, 0.0, -0.4}, {9.15, 0.0, -2.6}, 0.62), 0.5);  // nasal bones
+  return d;
+}
+
+double CarveFace(Vec3 p, double d) {
+  const double orbit = Ellipsoid(p, {7.6, 3.2, -1.55}, {3.1, 1.95, 1.72});
+  d = SmoothSubtract(d, orbit, 0.6);
+  double nose = Ellipsoid(p, {9.1, 0.0, -4.15}, {1.7, 1.12, 1.5});
+  nose = std::min(nose, Ellipsoid(p, {9.0, 0.0, -4.9}, {1.6, 1.28, 0.75}));
+  nose = std::min(nose, Capsule(p, {8.5, 0.0, -4.3}, {5.6, 0.0, -4.0}, 0.9));
+  d = SmoothSubtract(d, nose, 0.35);
+  return d;
+}
+
+double UpperJawField(Vec3 p) {
+  const Arches& arches = TheArches();
+  double d = Ellipsoid(p, {4.6, 0.0, -5.35}, {3.9, 2.9, 0.9});  // palate
+  d = SmoothUnion(d, RidgeField(p, arches.upper, -5.4, 0.55), 0.6);
+  if (p.z < -4.0 && p.z > -8.5 && p.x > 2.0) d = SmoothUnion(d, TeethField(p, arches.upper), 0.25);
+  return d;
+}
+
+double LowerJawField(Vec3 p) {
+  const Arches& arches = TheArches();
+  const Vec3 up{0, 0, 1};
+  // The body of the jaw: plates along the lower teeth, then straight back to the angle.
+  std::vector<Vec3> path;
+  for (const Tooth& t : arches.lower) path.push_back({t.centre.x, t.centre.y, 0});
+  path.push_back({1.6, 3.9, 0});
+  path.push_back({0.9, 4.55, 0});
+  double d = 1e9;
+  for (size_t i = 0; i + 1 < path.size(); ++i) {
+    const Vec3 a = path[i], b = path[i + 1];
+    const Vec3 mid = (a + b) * 0.5;
+    const Vec3 along = sdf::Normalized(b - a);
+    const Vec3 across{-along.y, along.x, 0};
+    const double front = std::clamp(1.0 - i / 4.0, 0.0, 1.0);
+    const double top = -7.55, bottom = -11.6 + 0.4 * (1.0 - front);
+    const double thick = 0.62 + 0.12 * front;
+    d = std::min(d, RoundBox(p, {mid.x, mid.y, 0.5 * (top + bottom)}, along, across, up,
+                             {0.5 * sdf::Length(b - a) + 0.2, thick - 0.3, 0.5 * (top - bottom) - 0.3}, 0.3));
+  }
+  // The plate across the middle, and the chin.
+  d = std::min(d, RoundBox(p, {path[0].x, 0, -9.6}, {0, 1, 0}, {-1, 0, 0}, up, {path[0].y, 0.45, 1.75}, 0.3));
+  d = SmoothUnion(d, Ellipsoid(p, {8.15, 0.0, -10.9}, {0.85, 1.9, 0.95}), 0.6);
+  // The upright branch to the joint below the ear, and the spur under the arch.
+  const Vec3 w = sdf::Normalized({-1.0, 0.25, 6.0});
+  const Vec3 v = sdf::Normalized(sdf::Cross(w, {1, 0, 0}));
+  const Vec3 u = sdf::Cross(v, w);
+  d = SmoothUnion(d, RoundBox(p, {1.15, 4.75, -7.4}, u, v, w, {1.05, 0.12, 2.9}, 0.3), 0.7);
+  d = SmoothUnion(d, Ellipsoid(p, {0.1, 4.9, -3.85}, {0.6, 0.95, 0.55}), 0.5);  // condyle
+  d = SmoothUnion(d, Capsule(p, {2.0, 4.7, -7.0}, {2.7, 4.6, -4.9}, 0.35), 0.5);  // coronoid
+  if (p.z < -5.5 && p.z > -9.5 && p.x > 2.0) d = SmoothUnion(d, TeethField(p, arches.lower), 0.25);
+  return d;
+}
+
+double SkullCm(Vec3 p) {
+  p.y = std::fabs(p.y);
+  double d = SmoothUnion(CraniumField(p), UpperFaceField(p), 1.2);
+  d = SmoothUnion(d, UpperJawField(p), 0.8);
+  d = CarveFace(p, d);
+  return SmoothUnion(d, LowerJawField(p), 0.4);
+}
+
+}  // namespace
+
+double SkullField(Vec3 model) { return SkullCm(ToCm(model)); }
+
+sdf::GenMesh BuildSkull() {
+  const Vec3 lo = ToModel({-11.2, -8.0, -12.9}), hi = ToModel({10.6, 8.0, 10.5});
+  const double cell = 0.55;  // centimetres
+  const int nx = static_cast<int>((hi.x - lo.x) / kSkullScale / cell + 0.5);
+  const int ny = static_cast<int>((hi.y - lo.y) / kSkullScale / cell + 0.5);
+  const int nz = static_cast<int>((hi.z - lo.z) / kSkullScale / cell + 0.5);
+  sdf::GenMesh mesh = sdf::Polygonise(SkullField, lo, hi, nx, ny, nz);
+  // A front projection: the face is the part worth a texture.
+  for (const Vec3& p : mesh.positions) {
+    const Vec3 cm = ToCm(p);
+    mesh.uvs.push_back({0.5 + cm.y / 16.0, 0.5 + (cm.z + 1.2) / 24.0});
+  }
+  return mesh;
+}
+
+}  // namespace vtl
