@@ -1,0 +1,12 @@
+#pragma once
+// Windows texture loader: the D3DX entry points of "d3d8ex.dll" beside the program,
+// the library loaded and freed again around each call.
+#include <memory>
+
+#include "platform/textureloader.h"
+
+namespace vtl {
+
+std::shared_ptr<ITextureLoader> CreateD3D8ExTextureLoader();
+
+}  // namespace vtl
