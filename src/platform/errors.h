@@ -30,5 +30,9 @@ struct EReadError : Error { explicit EReadError(const std::string& m) : Error("E
 struct EInOutError : Error { explicit EInOutError(const std::string& m) : Error("EInOutError", m) {} };
 // Registry writes.
 struct ERegistryException : Error { explicit ERegistryException(const std::string& m) : Error("ERegistryException", m) {} };
+// Failures without a class of their own (the framework's general exception).
+struct EGeneral : Error { explicit EGeneral(const std::string& m) : Error("Exception", m) {} };
+// The audio back end (loader, channels, sounds).
+struct EDirectAudio : Error { explicit EDirectAudio(const std::string& m) : Error("EDirectAudio", m) {} };
 
 }  // namespace vtl
