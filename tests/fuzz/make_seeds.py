@@ -1,0 +1,43 @@
+#!/usr/bin/env python3
+"""Writes the small seed corpora of the fuzz targets into corpus/<target>/.
+Run from anywhere; the seeds are committed, so this is only needed to change them."""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def put(target, name, data):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def pack(entries, magic=b"VOXAPACK", version=1, count=None):
+    out = magic + struct.pack("<ii", version, len(entries) if count is None else count) + bytes(16)
+    for name, data in entries:
+        out += bytes([len(name)]) + name.ljust(27, b"\0") + struct.pack("<i", len(data))
+    return out + b"".join(d for _, d in entries)
+
+
+put("pack", "empty", pack([]))
+put("pack", "two", pack([(b"a.txt", b"abc"), (b"b.bin", b"12345")]))
+put("pack", "zero_and_dup", pack([(b"e", b""), (b"d.txt", b"1"), (b"D.TXT", b"22")]))
+put("pack", "bad_name", pack([(b"ok", b"x"), (b"../up", b"y")]))
+put("pack", "short_data", pack([(b"a", b"abc")])[:-1])
+put("pack", "version2", pack([], version=2))
+
+def mesh(t, v, n, u, body=b"", magic=b"VOXAMESH"):
+    return magic + struct.pack("<iiiiii", 1, 0, t, v, n, u) + body
+
+tri = struct.pack("<9i", 0, 1, 2, 0, 0, 0, 0, 1, 2)
+floats = lambda k: struct.pack("<%df" % k, *[float(i) / 4 for i in range(k)])
+put("mesh", "header", mesh(0, 0, 0, 0))
+put("mesh", "one_triangle", mesh(1, 3, 1, 0, tri + floats(9) + floats(3)))
+put("mesh", "textured", mesh(1, 3, 1, 3, tri + floats(9) + floats(3) + floats(6)))
+put("mesh", "bad_size", mesh(1, 3, 1, 0, tri))
+
+for i, line in enumerate(["vtl3d.scr /s", "vtl3d.scr /c:123", "\"C:\\a b\\vtl3d.scr\" /p 4711",
+                          "x -a -12", "x \"/\"s", "x /p 99999999999"]):
+    put("runmode", "line%d" % i, line.encode())
