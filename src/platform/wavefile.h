@@ -1,0 +1,34 @@
+#pragma once
+// Wave files for back ends that do not decode them themselves: RIFF/WAVE with
+// uncompressed PCM, 8-bit (unsigned) or 16-bit (signed little-endian), mono or stereo.
+// Everything else is refused, as are files whose chunks run past their end.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace vtl {
+
+struct PcmWave {
+    std::uint16_t channels = 1;
+    std::uint32_t sampleRate = 22050;
+    std::uint16_t bitsPerSample = 16;
+    std::vector<std::uint8_t> data;  // whole frames only
+
+    std::size_t FrameBytes() const { return static_cast<std::size_t>(channels) * (bitsPerSample / 8); }
+    std::size_t FrameCount() const { return FrameBytes() ? data.size() / FrameBytes() : 0; }
+};
+
+inline constexpr std::uint32_t kWaveRateMin = 100;
+inline constexpr std::uint32_t kWaveRateMax = 200000;
+
+std::optional<PcmWave> ParsePcmWave(const std::uint8_t* bytes, std::size_t size);
+
+// One channel of signed 16-bit samples; stereo is mixed down by averaging, as a
+// positional voice has a single source.
+std::vector<std::int16_t> ToMono16(const PcmWave& wave);
+
+// The wave as a file: RIFF header, a 16-byte "fmt " chunk and the "data" chunk.
+std::vector<std::uint8_t> BuildPcmWave(const PcmWave& wave);
+
+}  // namespace vtl
