@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# First start on a clean machine: the dialog shows the defaults; Esc stores nothing;
+# Enter stores all ten values as REG_DWORD, the on/off ones as exactly 0 or 1.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/dialog_common.sh"
+
+clear_settings
+start_dialog
+shot "$E2E_OUT/dialog.xwd"
+keep_png "$E2E_OUT/dialog.xwd" dialog
+dialog_info shown
+grep -q "^top class=#32770 title=$DIALOG_TITLE enabled=1 client=398x339" "$E2E_OUT/shown.txt" ||
+    fail "dialog frame: $(head -n1 "$E2E_OUT/shown.txt")"
+expect_control shown "Vantorel 3D Screensaver, version 2.5" class=Static
+expect_control shown "Get More 3D Screensavers" class=Static
+expect_control shown "Use current mode" state=1 enabled=1
+expect_control shown "640x480x16bit" class=ComboBox enabled=0 state=0
+expect_control shown "Show glasses" state=1
+expect_control shown "Reflection on skull" state=1
+expect_control shown "Reflection on glasses" state=1
+expect_control shown "Show real fps rate" state=0
+expect_control shown "Show activity time " state=0
+expect_control shown "Enable sounds" state=1
+expect_class shown msctls_trackbar32 state=6
+expect_class shown Edit text=50
+for caption in "Video mode" "Effects" "Rendering" "Rotation speed" "Slow" "Fast" "Timing (fps)" OK Cancel Help; do
+    expect_control shown "$caption"
+done
+
+dialog_keys Escape
+expect_closed
+if wreg query "$SETTINGS_KEY" >/dev/null 2>&1; then fail "Esc stored settings"; fi
+note "defaults shown; Esc closed without storing"
+
+start_dialog
+dialog_keys Return
+expect_closed
+expect_stored Speed 0x6
+expect_stored TimingFPS 0x32
+expect_stored ShowFPS 0x0
+expect_stored ShowActivityTime 0x0
+expect_stored EnableSounds 0x1
+expect_stored ShowGlasses 0x1
+expect_stored ReflectionOnSkull 0x1
+expect_stored ReflectionOnGlasses 0x1
+expect_stored UseCurrentMode 0x1
+expect_stored VideoMode 0x0
+count=$(wreg query "$SETTINGS_KEY" | grep -c REG_ || true)
+[[ $count == 10 ]] || fail "expected 10 values, found $count"
+note "Enter stored all ten values"
+clear_settings
