@@ -1,6 +1,8 @@
 #include "sdf.h"
 
 #include <algorithm>
+#include <queue>
+#include <tuple>
 #include <unordered_map>
 
 namespace vtl::sdf {
@@ -35,6 +37,20 @@ double RoundBox(Vec3 p, Vec3 centre, Vec3 u, Vec3 v, Vec3 w, Vec3 half, double r
   return Length(outside) + std::min(std::max(q.x, std::max(q.y, q.z)), 0.0) - r;
 }
 
+double Triangle(Vec3 p, Vec3 a, Vec3 b, Vec3 c) {
+  const Vec3 ba = b - a, pa = p - a, cb = c - b, pb = p - b, ac = a - c, pc = p - c;
+  const Vec3 nor = Cross(ba, ac);
+  auto sign = [](double v) { return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0); };
+  auto edge = [](Vec3 e, Vec3 q) {
+    const Vec3 d = e * std::clamp(Dot(e, q) / Dot(e, e), 0.0, 1.0) - q;
+    return Dot(d, d);
+  };
+  const double s = sign(Dot(Cross(ba, nor), pa)) + sign(Dot(Cross(cb, nor), pb)) + sign(Dot(Cross(ac, nor), pc));
+  if (s < 2.0) return std::sqrt(std::min(edge(ba, pa), std::min(edge(cb, pb), edge(ac, pc))));
+  const double d = Dot(nor, pa);
+  return std::sqrt(d * d / Dot(nor, nor));
+}
+
 double SmoothUnion(double a, double b, double k) {
   const double h = std::max(k - std::fabs(a - b), 0.0) / k;
   return std::min(a, b) - h * h * k * 0.25;
@@ -47,6 +63,164 @@ Vec3 Gradient(const Field& field, Vec3 p, double h) {
                field({p.x, p.y + h, p.z}) - field({p.x, p.y - h, p.z}),
                field({p.x, p.y, p.z + h}) - field({p.x, p.y, p.z - h})};
   return Normalized(g);
+}
+
+Vec3 ProjectToSurface(const Field& field, Vec3 p, double h) {
+  for (int iter = 0; iter < 3; ++iter) {
+    const double f = field(p);
+    const Vec3 g{(field({p.x + h, p.y, p.z}) - field({p.x - h, p.y, p.z})) / (2 * h),
+                 (field({p.x, p.y + h, p.z}) - field({p.x, p.y - h, p.z})) / (2 * h),
+                 (field({p.x, p.y, p.z + h}) - field({p.x, p.y, p.z - h})) / (2 * h)};
+    const double g2 = Dot(g, g);
+    if (g2 == 0) break;
+    p = p - g * (f / g2);
+  }
+  return p;
+}
+
+namespace {
+
+class Simplifier {
+ public:
+  Simplifier(GenMesh& mesh, const Field& field, double h) : mesh_(mesh), field_(field), h_(h) {
+    alive_.assign(mesh.triangles.size(), true);
+    around_.resize(mesh.positions.size());
+    for (size_t t = 0; t < mesh.triangles.size(); ++t)
+      for (int v : mesh.triangles[t]) around_[v].push_back(static_cast<int>(t));
+    for (size_t t = 0; t < mesh.triangles.size(); ++t)
+      for (int k = 0; k < 3; ++k) Push(mesh.triangles[t][k], mesh.triangles[t][(k + 1) % 3]);
+    live_ = static_cast<int>(mesh.triangles.size());
+  }
+
+  void Run(int target) {
+    while (live_ > target && !queue_.empty()) {
+      const auto [len, u, v] = queue_.top();
+      queue_.pop();
+      if (around_[u].empty() || around_[v].empty()) continue;
+      const double now = Dot(mesh_.positions[u] - mesh_.positions[v], mesh_.positions[u] - mesh_.positions[v]);
+      if (now != len) continue;  // stale entry: the edge moved or no longer exists
+      if (!Shared(u, v)) continue;
+      Collapse(u, v);
+    }
+    Compact();
+  }
+
+ private:
+  void Push(int a, int b) {
+    if (a > b) std::swap(a, b);
+    const Vec3 d = mesh_.positions[a] - mesh_.positions[b];
+    queue_.emplace(Dot(d, d), a, b);
+  }
+
+  std::vector<int> Ring(int v) const {
+    std::vector<int> ring;
+    for (int t : around_[v])
+      for (int w : mesh_.triangles[t])
+        if (w != v) ring.push_back(w);
+    std::sort(ring.begin(), ring.end());
+    ring.erase(std::unique(ring.begin(), ring.end()), ring.end());
+    return ring;
+  }
+
+  bool Shared(int u, int v) const {
+    for (int t : around_[u])
+      for (int w : mesh_.triangles[t])
+        if (w == v) return true;
+    return false;
+  }
+
+  void Collapse(int u, int v) {
+    // Link condition: u and v may share only the two vertices opposite their edge.
+    const std::vector<int> ru = Ring(u), rv = Ring(v);
+    std::vector<int> common;
+    std::set_intersection(ru.begin(), ru.end(), rv.begin(), rv.end(), std::back_inserter(common));
+    if (common.size() != 2) return;
+    const Vec3 target = ProjectToSurface(field_, (mesh_.positions[u] + mesh_.positions[v]) * 0.5, h_);
+    // No face around either end may turn over or collapse to a sliver.
+    for (int end : {u, v})
+      for (int t : around_[end]) {
+        const auto& tri = mesh_.triangles[t];
+        if ((tri[0] == u || tri[1] == u || tri[2] == u) && (tri[0] == v || tri[1] == v || tri[2] == v)) continue;
+        Vec3 before[3], after[3];
+        for (int k = 0; k < 3; ++k) {
+          before[k] = mesh_.positions[tri[k]];
+          after[k] = (tri[k] == u || tri[k] == v) ? target : before[k];
+        }
+        const Vec3 n0 = Cross(before[1] - before[0], before[2] - before[0]);
+        const Vec3 n1 = Cross(after[1] - after[0], after[2] - after[0]);
+        const double l0 = Length(n0), l1 = Length(n1);
+        if (l1 == 0 || Dot(n0, n1) < 0.3 * l0 * l1) return;
+        // Keep triangles from getting needle-thin: area against the longest edge.
+        const double e = std::max({Dot(after[1] - after[0], after[1] - after[0]),
+                                   Dot(after[2] - after[1], after[2] - after[1]),
+                                   Dot(after[0] - after[2], after[0] - after[2])});
+        if (l1 < 0.08 * e) return;
+      }
+    mesh_.positions[u] = target;
+    std::vector<int> keep;
+    for (int t : around_[u]) {
+      const auto& tri = mesh_.triangles[t];
+      if (tri[0] == v || tri[1] == v || tri[2] == v) {
+        Kill(t, u);
+      } else {
+        keep.push_back(t);
+      }
+    }
+    for (int t : around_[v]) {
+      if (!alive_[t]) continue;
+      for (int& w : mesh_.triangles[t])
+        if (w == v) w = u;
+      keep.push_back(t);
+    }
+    around_[u] = keep;
+    around_[v].clear();
+    for (int w : Ring(u)) Push(u, w);
+  }
+
+  void Kill(int t, int keeper) {
+    alive_[t] = false;
+    --live_;
+    for (int w : mesh_.triangles[t]) {
+      if (w == keeper) continue;
+      auto& list = around_[w];
+      list.erase(std::remove(list.begin(), list.end(), t), list.end());
+    }
+  }
+
+  void Compact() {
+    std::vector<int> remap(mesh_.positions.size(), -1);
+    GenMesh out;
+    for (size_t t = 0; t < mesh_.triangles.size(); ++t) {
+      if (!alive_[t]) continue;
+      std::array<int, 3> tri{};
+      for (int k = 0; k < 3; ++k) {
+        int& r = remap[mesh_.triangles[t][k]];
+        if (r < 0) {
+          r = static_cast<int>(out.positions.size());
+          out.positions.push_back(mesh_.positions[mesh_.triangles[t][k]]);
+          out.normals.push_back(Gradient(field_, out.positions.back(), h_));
+        }
+        tri[k] = r;
+      }
+      out.triangles.push_back(tri);
+    }
+    mesh_ = std::move(out);
+  }
+
+  GenMesh& mesh_;
+  const Field& field_;
+  double h_;
+  std::vector<bool> alive_;
+  std::vector<std::vector<int>> around_;
+  int live_ = 0;
+  using Entry = std::tuple<double, int, int>;
+  std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue_;
+};
+
+}  // namespace
+
+void Simplify(GenMesh& mesh, const Field& field, int targetTriangles, double h) {
+  Simplifier(mesh, field, h).Run(targetTriangles);
 }
 
 void Append(GenMesh& a, const GenMesh& b) {

@@ -40,6 +40,9 @@ double TaperedCapsule(Vec3 p, Vec3 a, Vec3 b, double ra, double rb);
 // by the orthonormal axes u, v, w around `centre`.
 double RoundBox(Vec3 p, Vec3 centre, Vec3 u, Vec3 v, Vec3 w, Vec3 half, double r);
 
+// Unsigned distance to the triangle a, b, c; minus a thickness it makes a plate.
+double Triangle(Vec3 p, Vec3 a, Vec3 b, Vec3 c);
+
 // Polynomial smooth minimum: blends over a band of width k.
 double SmoothUnion(double a, double b, double k);
 // Removes b from a with a fillet of width k.
@@ -66,6 +69,15 @@ GenMesh Polygonise(const Field& field, Vec3 lo, Vec3 hi, int nx, int ny, int nz)
 
 // Normalised central-difference gradient.
 Vec3 Gradient(const Field& field, Vec3 p, double h);
+
+// Moves p onto the zero level set by a few Newton steps along the gradient.
+Vec3 ProjectToSurface(const Field& field, Vec3 p, double h);
+
+// Collapses the shortest edges of a closed two-manifold mesh until at most
+// targetTriangles remain, never where that would pinch the surface (the link
+// condition) or turn a face over; merged vertices are put back on the field's
+// surface and get fresh normals. Texture coordinates are dropped.
+void Simplify(GenMesh& mesh, const Field& field, int targetTriangles, double h);
 
 // Appends b to a, renumbering b's indices.
 void Append(GenMesh& a, const GenMesh& b);

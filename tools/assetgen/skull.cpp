@@ -58,7 +58,7 @@ std::vector<Tooth> MakeArch(double cx, double a, double b, double zGum, bool upp
     const Vec3 p = pointAt(t);
     const Vec3 along = sdf::Normalized(pointAt(t + dt) - pointAt(t - dt));
     const Vec3 out{along.y, -along.x, 0.0};  // outward normal of a counter-clockwise arc
-    const double gap = 0.07, r = 0.16;
+    const double gap = 0.1, r = 0.2;
     Tooth tooth;
     tooth.half = {sizes[i].width * 0.5 - gap - r, sizes[i].thick * 0.5 - r, sizes[i].height * 0.5 - r};
     const double dz = upper ? -sizes[i].height * 0.5 + 0.15 : sizes[i].height * 0.5 - 0.15;
@@ -84,7 +84,7 @@ double TeethField(Vec3 p, const std::vector<Tooth>& teeth) {
   double d = 1e9;
   const Vec3 up{0, 0, 1};
   for (const Tooth& t : teeth) {
-    const double r = 0.16;
+    const double r = 0.2;
     d = std::min(d, RoundBox(p, t.centre, t.along, t.out, up, t.half, r));
   }
   return d;
@@ -103,7 +103,7 @@ double RidgeField(Vec3 p, const std::vector<Tooth>& teeth, double z, double radi
 }
 
 double CraniumField(Vec3 p) {
-  double d = Ellipsoid(p, {-1.0, 0.0, 2.6}, {9.3, 7.0, 7.1});
+  double d = Ellipsoid(p, {-0.4, 0.0, 2.6}, {8.5, 6.9, 7.1});
   d = SmoothUnion(d, Ellipsoid(p, {3.2, 0.0, 3.2}, {5.4, 5.8, 5.6}), 2.0);  // upright forehead
   d = SmoothUnion(d, Ellipsoid(p, {-1.8, 4.6, -3.3}, {1.2, 1.0, 1.7}), 0.8);  // mastoid
   d = SmoothUnion(d, Ellipsoid(p, {-0.2, 4.9, -2.7}, {2.2, 1.1, 1.0}), 0.8);  // temporal root of the arch
@@ -122,12 +122,17 @@ double UpperFaceField(Vec3 p) {
 }
 
 double CarveFace(Vec3 p, double d) {
-  const double orbit = Ellipsoid(p, {7.6, 3.2, -1.55}, {3.1, 1.95, 1.72});
-  d = SmoothSubtract(d, orbit, 0.6);
-  double nose = Ellipsoid(p, {9.1, 0.0, -4.15}, {1.7, 1.12, 1.5});
-  nose = std::min(nose, Ellipsoid(p, {9.0, 0.0, -4.9}, {1.6, 1.28, 0.75}));
-  nose = std::min(nose, Capsule(p, {8.5, 0.0, -4.3}, {5.6, 0.0, -4.0}, 0.9));
-  d = SmoothSubtract(d, nose, 0.35);
+  // The sockets are cones running straight back: the saver's light comes from the
+  // viewer, so steep walls are what makes them read as dark holes.
+  const Vec3 q{p.x, p.y, -1.5 + (p.z + 1.5) * 1.12};
+  double orbit = sdf::TaperedCapsule(q, {10.2, 3.3, -1.5}, {4.3, 2.5, -1.4}, 2.05, 0.35);
+  orbit = SmoothUnion(orbit, Ellipsoid(p, {8.3, 3.25, -1.5}, {1.0, 1.95, 1.7}), 0.5);
+  d = SmoothSubtract(d, orbit, 0.45);
+  // The pear-shaped nasal opening, wider at the bottom, as a tunnel into the head.
+  const Vec3 n{p.x, p.y * (1.0 + 0.12 * (p.z + 4.2)), p.z};
+  double nose = Capsule(n, {10.5, 0.0, -3.7}, {5.0, 0.0, -3.9}, 0.95);
+  nose = std::min(nose, Capsule(n, {10.5, 0.0, -4.7}, {5.0, 0.0, -4.5}, 1.05));
+  d = SmoothSubtract(d, nose, 0.3);
   return d;
 }
 
@@ -139,36 +144,41 @@ double UpperJawField(Vec3 p) {
   return d;
 }
 
+double Plate(Vec3 p, Vec3 a, Vec3 b, Vec3 c, Vec3 d, double thickness) {
+  return std::min(sdf::Triangle(p, a, b, c), sdf::Triangle(p, a, c, d)) - thickness;
+}
+
 double LowerJawField(Vec3 p) {
   const Arches& arches = TheArches();
-  const Vec3 up{0, 0, 1};
-  // The body of the jaw: plates along the lower teeth, then straight back to the angle.
+  // The body of the jaw: a rounded band under the lower teeth, then straight back to
+  // the angle, its lower edge rising toward the back.
   std::vector<Vec3> path;
-  for (const Tooth& t : arches.lower) path.push_back({t.centre.x, t.centre.y, 0});
-  path.push_back({1.6, 3.9, 0});
-  path.push_back({0.9, 4.55, 0});
+  path.push_back({arches.lower[0].centre.x, 0.0, 0});
+  // The bone stands a little outside the tooth row, and flares toward the angle.
+  for (const Tooth& t : arches.lower) path.push_back({t.centre.x, t.centre.y * 1.15, 0});
+  path.push_back({2.2, 4.05, 0});
+  path.push_back({0.7, 4.75, 0});
   double d = 1e9;
+  const double n = static_cast<double>(path.size() - 1);
+  auto top = [](double f) { return -7.55 - 0.3 * f; };
+  auto bottom = [](double f) { return -11.1 + 1.3 * f * std::sqrt(f); };
   for (size_t i = 0; i + 1 < path.size(); ++i) {
+    const double f0 = i / n, f1 = (i + 1) / n;
     const Vec3 a = path[i], b = path[i + 1];
-    const Vec3 mid = (a + b) * 0.5;
-    const Vec3 along = sdf::Normalized(b - a);
-    const Vec3 across{-along.y, along.x, 0};
-    const double front = std::clamp(1.0 - i / 4.0, 0.0, 1.0);
-    const double top = -7.55, bottom = -11.6 + 0.4 * (1.0 - front);
-    const double thick = 0.62 + 0.12 * front;
-    d = std::min(d, RoundBox(p, {mid.x, mid.y, 0.5 * (top + bottom)}, along, across, up,
-                             {0.5 * sdf::Length(b - a) + 0.2, thick - 0.3, 0.5 * (top - bottom) - 0.3}, 0.3));
+    d = std::min(d, Plate(p, {a.x, a.y, top(f0)}, {b.x, b.y, top(f1)}, {b.x, b.y, bottom(f1) + 0.2},
+                          {a.x, a.y, bottom(f0) + 0.2}, 0.42));
+    // A rounded lower border, thicker than the plate above it.
+    d = std::min(d, sdf::TaperedCapsule(p, {a.x * 1.02, a.y * 1.05, bottom(f0) + 0.45},
+                                        {b.x * 1.02, b.y * 1.05, bottom(f1) + 0.45}, 0.68 - 0.2 * f0,
+                                        0.68 - 0.2 * f1));
   }
-  // The plate across the middle, and the chin.
-  d = std::min(d, RoundBox(p, {path[0].x, 0, -9.6}, {0, 1, 0}, {-1, 0, 0}, up, {path[0].y, 0.45, 1.75}, 0.3));
-  d = SmoothUnion(d, Ellipsoid(p, {8.15, 0.0, -10.9}, {0.85, 1.9, 0.95}), 0.6);
-  // The upright branch to the joint below the ear, and the spur under the arch.
-  const Vec3 w = sdf::Normalized({-1.0, 0.25, 6.0});
-  const Vec3 v = sdf::Normalized(sdf::Cross(w, {1, 0, 0}));
-  const Vec3 u = sdf::Cross(v, w);
-  d = SmoothUnion(d, RoundBox(p, {1.15, 4.75, -7.4}, u, v, w, {1.05, 0.12, 2.9}, 0.3), 0.7);
-  d = SmoothUnion(d, Ellipsoid(p, {0.1, 4.9, -3.85}, {0.6, 0.95, 0.55}), 0.5);  // condyle
-  d = SmoothUnion(d, Capsule(p, {2.0, 4.7, -7.0}, {2.7, 4.6, -4.9}, 0.35), 0.5);  // coronoid
+  d = SmoothUnion(d, Ellipsoid(p, {8.35, 0.0, -10.55}, {0.8, 2.1, 0.95}), 0.7);  // chin
+  // The upright branch up to the joint below the ear, with the spur that rises under
+  // the cheekbone's arch and the notch between them.
+  d = SmoothUnion(d, Plate(p, {0.5, 4.75, -10.0}, {3.0, 4.45, -8.6}, {2.7, 4.65, -5.0}, {-0.2, 5.0, -4.4}, 0.38),
+                  0.8);
+  d = SmoothSubtract(d, Ellipsoid(p, {1.2, 4.6, -3.9}, {1.0, 1.5, 1.05}), 0.3);  // notch
+  d = SmoothUnion(d, Ellipsoid(p, {0.05, 4.9, -3.95}, {0.6, 0.95, 0.5}), 0.5);    // condyle
   if (p.z < -5.5 && p.z > -9.5 && p.x > 2.0) d = SmoothUnion(d, TeethField(p, arches.lower), 0.25);
   return d;
 }
@@ -187,11 +197,14 @@ double SkullField(Vec3 model) { return SkullCm(ToCm(model)); }
 
 sdf::GenMesh BuildSkull() {
   const Vec3 lo = ToModel({-11.2, -8.0, -12.9}), hi = ToModel({10.6, 8.0, 10.5});
-  const double cell = 0.55;  // centimetres
+  const double cell = 0.3;  // centimetres
   const int nx = static_cast<int>((hi.x - lo.x) / kSkullScale / cell + 0.5);
   const int ny = static_cast<int>((hi.y - lo.y) / kSkullScale / cell + 0.5);
   const int nz = static_cast<int>((hi.z - lo.z) / kSkullScale / cell + 0.5);
   sdf::GenMesh mesh = sdf::Polygonise(SkullField, lo, hi, nx, ny, nz);
+  // A fine grid keeps the teeth and the thin arches; merging its many small (and
+  // often sliver) triangles brings the count down where the surface is plain.
+  sdf::Simplify(mesh, SkullField, kSkullTriangles, 0.05 * kSkullScale);
   // A front projection: the face is the part worth a texture.
   for (const Vec3& p : mesh.positions) {
     const Vec3 cm = ToCm(p);
