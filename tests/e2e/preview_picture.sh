@@ -33,7 +33,7 @@ done < <(grep '^picture [0-9]' "$E2E_OUT/samples.txt")
 
 # Outside the picture the program paints nothing: the host's own colour shows.
 outside=$(xwdtool mean "$E2E_OUT/preview.xwd" $((X + 160)) $((Y + 10)) $((X + 195)) $((Y + 140)))
-note "outside the picture: mean colour $outside"
+[[ $outside == "255.0 0.0 255.0" ]] || fail "outside the picture: mean colour $outside, not the host's"
 
 win_wait "$PID" 30 || fail "the preview code did not return after the host went"
 [[ $WIN_CODE == 0 ]] || fail "the host program ended with $WIN_CODE"
