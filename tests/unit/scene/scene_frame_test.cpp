@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "scene/scene.h"
+#include "unit/scene/scene_fixture.h"
+
+namespace vtl::scene_test {
+namespace {
+
+std::uint32_t IdOf(const std::shared_ptr<IRenderVertexBuffer>& b) {
+    auto* rec = dynamic_cast<RecordingVertexBuffer*>(b.get());
+    return rec ? rec->Id() : 0;
+}
+std::uint32_t IdOf(const std::shared_ptr<IRenderTexture>& t) {
+    auto* rec = dynamic_cast<RecordingTexture*>(t.get());
+    return rec ? rec->Id() : 0;
+}
+
+// The frame as a readable line: frame protocol, camera, texture bindings, the texture
+// transform of a reflection, and each buffer drawn, named after the scene's objects.
+class FrameReader {
+public:
+    explicit FrameReader(const Scene& s) {
+        Mesh(s.BackgroundQuad.get(), "quad");
+        Mesh(s.SkullMesh.get(), "skull");
+        Mesh(s.GlassesMesh.get(), "glasses");
+        Texture(s.BackgroundTexture.get(), "background");
+        Texture(s.SkullReflection.get(), "skullenv");
+        Texture(s.GlassesReflection.get(), "glassesenv");
+        if (s.NumFont) {
+            buffers_[IdOf(s.NumFont->VertexBuffer)] = "font";
+            textures_[IdOf(s.NumFont->Texture)] = "font";
+        }
+    }
+
+    std::string Events(const RecordingLog& log) const {
+        std::string out;
+        auto add = [&](const std::string& e) { out += (out.empty() ? "" : " ") + e; };
+        for (const RecordedCall& c : log.Calls()) {
+            if (c.name == "BeginScene") add("begin");
+            else if (c.name == "Clear") add("clear");
+            else if (c.name == "EndScene") add("end");
+            else if (c.name == "Present") add("present");
+            else if (c.name == "SetTransform" && c.args[0] == D3DTS_VIEW) add("camera");
+            else if (c.name == "SetTransform" && c.args[0] == D3DTS_TEXTURE0) add("envmap");
+            else if (c.name == "SetStreamSource") add(Name(buffers_, c.args[1]));
+            else if (c.name == "SetTexture") add("tex:" + (c.args[1] ? Name(textures_, c.args[1]) : "none"));
+        }
+        return out;
+    }
+
+    // The world matrix in force when a buffer was drawn the first time.
+    D3DMATRIX WorldAt(const RecordingLog& log, const std::string& buffer) const {
+        D3DMATRIX world{};
+        for (const RecordedCall& c : log.Calls()) {
+            if (c.name == "SetTransform" && c.args[0] == D3DTS_WORLD) world = c.matrix;
+            if (c.name == "SetStreamSource" && Name(buffers_, c.args[1]) == buffer) return world;
+        }
+        ADD_FAILURE() << buffer << " not drawn";
+        return world;
+    }
+
+    std::size_t Count(const RecordingLog& log, const std::string& buffer) const {
+        std::size_t n = 0;
+        for (const RecordedCall& c : log.Calls())
+            if (c.name == "SetStreamSource" && Name(buffers_, c.args[1]) == buffer) ++n;
+        return n;
+    }
+
+private:
+    void Mesh(const TMeshInfo* m, const std::string& name) {
+        if (!m) return;
+        buffers_[IdOf(m->FrontBuffer)] = name + ".front";
+        if (m->BackBuffer) buffers_[IdOf(m->BackBuffer)] = name + ".back";
+    }
+    void Texture(const TTextureInfo* t, const std::string& name) {
+        if (t) textures_[IdOf(t->Texture)] = name;
+    }
+    static std::string Name(const std::map<std::uint32_t, std::string>& names, std::uint32_t id) {
+        auto it = names.find(id);
+        return it == names.end() ? "?" + std::to_string(id) : it->second;
+    }
+    std::map<std::uint32_t, std::string> buffers_, textures_;
+};
+
+D3DVECTOR Apply(const D3DVECTOR& v, const D3DMATRIX& m) {
+    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + m.m[3][0],
+            v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + m.m[3][1],
+            v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2]};
+}
+
+// A point turned about Z by az degrees, then about X by ax degrees (row vectors, as
+// Direct3D turns them).
+D3DVECTOR TurnZThenX(D3DVECTOR p, double az, double ax) {
+    constexpr double kPi = 3.14159265358979323846;
+    const double z = az * kPi / 180, x = ax * kPi / 180;
+    const double px = p.x * std::cos(z) - p.y * std::sin(z), py = p.x * std::sin(z) + p.y * std::cos(z);
+    return {float(px), float(py * std::cos(x) - p.z * std::sin(x)), float(py * std::sin(x) + p.z * std::cos(x))};
+}
+
+void ExpectNear(const D3DVECTOR& got, const D3DVECTOR& want) {
+    EXPECT_NEAR(got.x, want.x, 1e-5);
+    EXPECT_NEAR(got.y, want.y, 1e-5);
+    EXPECT_NEAR(got.z, want.z, 1e-5);
+}
+
+TEST_F(SceneTest, DrawSequenceFollowsTheSettings) {
+    const std::string head = "begin clear camera tex:background quad.front quad.back tex:none";
+    const std::string tail = "end present";
+    const std::string skullPlain = "skull.front skull.back";
+    const std::string skullShiny = "envmap tex:skullenv skull.front skull.back envmap tex:none";
+    const std::string glassesPlain = "glasses.front glasses.back";
+    const std::string glassesShiny = "envmap tex:glassesenv glasses.front glasses.back envmap tex:none";
+    const struct {
+        std::uint32_t glasses, skullReflection, glassesReflection;
+        std::string middle;
+    } cases[] = {
+        {1, 1, 1, skullShiny + " " + glassesShiny},
+        {1, 0, 1, skullPlain + " " + glassesShiny},
+        {1, 1, 0, skullShiny + " " + glassesPlain},
+        {1, 0, 0, skullPlain + " " + glassesPlain},
+        {0, 1, 1, skullShiny},  // the glasses' reflection goes with the glasses
+        {0, 0, 1, skullPlain},
+        {0, 1, 0, skullShiny},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.glasses << c.skullReflection << c.glassesReflection);
+        SetSetting(kShowGlasses, c.glasses);
+        SetSetting(kReflectionOnSkull, c.skullReflection);
+        SetSetting(kReflectionOnGlasses, c.glassesReflection);
+        Scene& s = MakeScene();
+        s.RenderFrame();
+        EXPECT_EQ(FrameReader(s).Events(log()), head + " " + c.middle + " " + tail);
+    }
+}
+
+TEST_F(SceneTest, FirstFramePlacesCameraBackgroundSkullAndGlasses) {
+    Scene& s = MakeScene();
+    s.RenderFrame();
+    EXPECT_EQ(s.RotationAngle, -90.9f);
+
+    const FrameReader frame(s);
+    const D3DVECTOR x{1, 0, 0}, origin{0, 0, 0};
+    ExpectNear(Apply(origin, frame.WorldAt(log(), "quad.front")), {0, 0, -1.24f});
+    ExpectNear(Apply(x, frame.WorldAt(log(), "skull.front")), TurnZThenX(x, -90.9f, -80));
+    const D3DMATRIX glasses = frame.WorldAt(log(), "glasses.front");
+    // Scaled and moved in the glasses' own frame, then turned with the skull a quarter
+    // turn further.
+    ExpectNear(Apply(origin, glasses), TurnZThenX({0, -0.034f, 0.25f}, -0.9f, -80));
+    ExpectNear(Apply({1, 1, 1}, glasses), TurnZThenX({0.37f, 0.37f - 0.034f, 0.4f + 0.25f}, -0.9f, -80));
+
+    // The camera looks from (0, 0, 1.44) at the origin: the origin lies 1.44 ahead.
+    for (const RecordedCall& c : log().Calls())
+        if (c.name == "SetTransform" && c.args[0] == D3DTS_VIEW) ExpectNear(Apply(origin, c.matrix), {0, 0, 1.44f});
+    EXPECT_EQ(log().Texts({"Clear"}), std::vector<std::string>{"Clear(0,3,0,1,0)"});
+}
+
+TEST_F(SceneTest, WithoutRendererTheSkullStillTurnsButNothingIsDrawn) {
+    noDirect3D = true;
+    Scene& s = MakeScene();
+    for (int i = 0; i < 3; ++i) s.RenderFrame();
+    EXPECT_EQ(s.RotationAngle, -90.0f - 0.9f - 0.9f - 0.9f);
+    EXPECT_TRUE(log().Calls().empty());
+    EXPECT_EQ(s.FramesSinceUpdate, 0u);
+}
+
+TEST_F(SceneTest, TheTurnKeepsGoingOnLongRuns) {
+    SetSetting(kSpeed, 11);
+    noDirect3D = true;
+    Scene& s = MakeScene();
+    // Within the first turn every angle is the plain single-precision subtraction.
+    float plain = kInitialRotationAngle;
+    for (int i = 0; i < 150; ++i) {
+        s.RenderFrame();
+        plain -= 1.65f;
+        ASSERT_EQ(s.RotationAngle, plain) << i;
+    }
+    // A float that kept growing would have lost the 1.65 degree step to its rounding
+    // long before 25 million frames (a few hours at the fastest timer).
+    for (int i = 0; i < 25'000'000; ++i) s.RenderFrame();
+    const float before = s.RotationAngle;
+    s.RenderFrame();
+    EXPECT_GT(before, -360.0f);
+    EXPECT_LT(before, 360.0f);
+    const float moved = before - s.RotationAngle;
+    EXPECT_NEAR(std::fmod(moved + 360.0f, 360.0f), 1.65f, 1e-3f);
+}
+
+TEST_F(SceneTest, OverlayShowsRateAndTimeAfterTheFirstSecondAcrossATickWrap) {
+    const std::uint32_t starts[] = {0, 5000, 0xFFFFFF00u, 0xFFFFFFFFu, 0xFFFFFC18u};
+    for (std::uint32_t start : starts) {
+        SCOPED_TRACE(start);
+        SetSetting(kShowFPS, 1);
+        SetSetting(kShowActivityTime, 1);
+        clock.now = start;
+        Scene& s = MakeScene();
+        const FrameReader frame(s);
+        // A steady 50 frames per second: the frame at 1000 ms is not yet past the second.
+        for (int i = 1; i <= 50; ++i) {
+            clock.now = start + 20u * static_cast<std::uint32_t>(i);
+            s.RenderFrame();
+        }
+        EXPECT_EQ(frame.Count(log(), "font"), 0u);
+        EXPECT_EQ(s.FramesSinceUpdate, 50u);
+
+        log().Clear();
+        clock.now = start + 1020u;
+        s.RenderFrame();
+        EXPECT_EQ(s.FpsText, "50.00 fps");
+        EXPECT_EQ(s.ActivityText, "0.01");
+        EXPECT_EQ(s.FramesSinceUpdate, 0u);
+        EXPECT_EQ(s.LastUpdateTick, start + 1020u);
+        EXPECT_EQ(frame.Count(log(), "font"), std::string("50.00 fps0.01").size());
+        // The lines lie over the models, inside the frame.
+        const std::string events = frame.Events(log());
+        EXPECT_LT(events.find("glasses.back"), events.find("font"));
+        EXPECT_GT(events.rfind("end present"), events.rfind("font"));
+        // The frame-rate line starts one glyph pitch left of its origin near the top.
+        ExpectNear(Apply({0, 0, 0}, frame.WorldAt(log(), "font")), {0.98f - 0.28f * 0.12f, 0.72f, 0});
+    }
+}
+
+TEST_F(SceneTest, OverlayCountsEachSecondAndUsesTheLocaleSeparator) {
+    SetSetting(kShowFPS, 1);
+    decimalSeparator = ",";
+    Scene& s = MakeScene();
+    const FrameReader frame(s);
+    std::uint32_t now = 0;
+    for (int second = 1; second <= 61; ++second) {
+        for (int i = 0; i < 25; ++i) {  // 25 frames 41 ms apart: the 25th passes 1000 ms
+            now += 41;
+            clock.now = now;
+            s.RenderFrame();
+        }
+        ASSERT_EQ(s.ActivitySeconds, static_cast<std::uint32_t>(second));
+    }
+    EXPECT_EQ(s.FpsText, "24,39 fps");
+    EXPECT_EQ(s.ActivityText, "1.01");
+    log().Clear();
+    s.RenderFrame();
+    // Only the frame-rate line is enabled.
+    EXPECT_EQ(frame.Count(log(), "font"), std::string("24,39 fps").size());
+}
+
+TEST_F(SceneTest, NoNumberFontNoOverlayLines) {
+    WritePack(PackWithout("numfont.bmp"));
+    SetSetting(kShowFPS, 1);
+    SetSetting(kShowActivityTime, 1);
+    SetSetting(kSpeed, 0);
+    Scene& s = MakeScene();
+    for (std::uint32_t t = 20; t <= 3000; t += 20) {
+        clock.now = t;
+        s.RenderFrame();
+    }
+    // The texts are kept up to date, the skull stands still, and nothing is written.
+    EXPECT_EQ(s.ActivityText, "0.02");
+    EXPECT_EQ(s.FpsText, "50.00 fps");
+    EXPECT_EQ(s.RotationAngle, kInitialRotationAngle);
+    EXPECT_EQ(log().Count("Lock"), 0u);
+}
+
+TEST_F(SceneTest, TheSaversOneSceneIsMadeBySetupScene) {
+    SetupScene(Services(), kWindow, 1024, 768);
+    ASSERT_NE(CurrentScene(), nullptr);
+    log().Clear();
+    RenderSceneFrame();
+    EXPECT_EQ(CurrentScene()->RotationAngle, -90.9f);
+    EXPECT_EQ(log().Count("Present"), 1u);
+    EXPECT_TRUE(quitCodes.empty());
+}
+
+}  // namespace
+}  // namespace vtl::scene_test
