@@ -252,7 +252,10 @@ Rgb Environment(Vec3 r, const std::vector<LightBlob>& lights) {
   // A broad soft key light above and behind the viewer: the highlight on the skull.
   const Vec3 key = Normalised({-0.45, 0.75, -0.5});
   c = c + Rgb{1.0, 0.97, 0.90} * (0.55 * Exp((Dot(r, key) - 1.0) * 5.0));
-  for (const LightBlob& b : lights) c = c + b.colour * Exp((Dot(r, b.dir) - 1.0) * b.sharpness);
+  for (const LightBlob& b : lights) {
+    const double falloff = (Dot(r, b.dir) - 1.0) * b.sharpness;
+    if (falloff > -40.0) c = c + b.colour * Exp(falloff);  // beyond that it adds nothing visible
+  }
   return c;
 }
 
