@@ -1,0 +1,247 @@
+// DirectMusic 8 back end of the audio seam. Implements loading waves as segments,
+// channels as performances with a 3D audio path each, and their position, velocity,
+// Doppler factor, volume, play, download and stop. Leaves out everything else of
+// DirectMusic (styles, bands, MIDI, the loader's search paths and cache control).
+//
+// COM balance: creation initialises COM on the calling thread and keeps that
+// reference only when it was the thread's first (S_OK); destruction gives it back.
+#include "platform/win32/dmusic_audio.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <dmusici.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/wavefile.h"
+#include "platform/win32/dsound_audio.h"
+
+namespace vtl {
+namespace {
+
+// Published DirectX 8 identifiers, defined here so no GUID library is needed.
+constexpr GUID kClsidLoader = {0xD2AC2892, 0xB39B, 0x11D1, {0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};
+constexpr GUID kIidLoader8 = {0x19E7C08C, 0x0A44, 0x4E6A, {0xA1, 0x16, 0x59, 0x5A, 0x7C, 0xD5, 0xDE, 0x8C}};
+constexpr GUID kClsidPerformance = {0xD2AC2881, 0xB39B, 0x11D1, {0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};
+// {679C4137-C62E-4147-B2B4-9D569ACB254C}: the fourth group is B2B4 (a B24B found in
+// some copies names no interface, and every performance would fail to be made).
+constexpr GUID kIidPerformance8 = {0x679C4137, 0xC62E, 0x4147, {0xB2, 0xB4, 0x9D, 0x56, 0x9A, 0xCB, 0x25, 0x4C}};
+constexpr GUID kClsidSegment = {0xD2AC2882, 0xB39B, 0x11D1, {0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};
+constexpr GUID kIidSegment8 = {0xC6784488, 0x41A3, 0x418F, {0xAA, 0x15, 0xB3, 0x50, 0x93, 0xBA, 0x42, 0xD4}};
+constexpr GUID kIidSound3DBuffer = {0x279AFA86, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr GUID kIidSound3DListener = {0x279AFA84, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr GUID kGuidNull = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+
+constexpr DWORD kInProcess = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER;
+constexpr DWORD kPerformanceChannels = 64;
+constexpr std::size_t kWideNameBuffer = 255;  // terminator included
+
+// Returned by calls on a channel whose audio never came up (nothing to call).
+constexpr AudioResult kNoAudio = static_cast<AudioResult>(DMUS_E_NOT_INIT);
+
+template <typename T>
+void ReleaseRef(T*& ref) {
+    if (ref) {
+        ref->Release();
+        ref = nullptr;
+    }
+}
+
+class DMusicAudio;
+
+class DMusicSegment final : public TDMSegment {
+public:
+    DMusicSegment(DMusicAudio& owner, IDirectMusicSegment8* segment) : owner_(owner), segment_(segment) {}
+    ~DMusicSegment() override { ReleaseRef(segment_); }
+    AudioResult SetRepeats(std::uint32_t count) override { return segment_->SetRepeats(count); }
+    IDirectMusicSegment8* Segment() const { return segment_; }
+    const DMusicAudio& Owner() const { return owner_; }
+
+private:
+    DMusicAudio& owner_;
+    IDirectMusicSegment8* segment_;
+};
+
+class DMusicPerformance final : public TDMPerformance {
+public:
+    explicit DMusicPerformance(DMusicAudio& owner) : owner_(owner) {}
+    ~DMusicPerformance() override;
+    void Init();
+
+    AudioResult DownloadSegment(TDMSegment& segment) override {
+        IDirectMusicSegment8* source = Source(segment);
+        if (!source) return E_INVALIDARG;
+        if (!audioUp_) return kNoAudio;
+        return source->Download(performance_);
+    }
+    AudioResult PlaySegment(TDMSegment& segment) override {
+        IDirectMusicSegment8* source = Source(segment);
+        if (!source) return E_INVALIDARG;
+        if (!audioUp_ || !path_) return kNoAudio;
+        IDirectMusicSegmentState* state = nullptr;
+        const HRESULT hr = performance_->PlaySegmentEx(source, nullptr, nullptr, 0, 0, &state, nullptr, path_);
+        ReleaseRef(state);
+        return hr;
+    }
+    AudioResult Stop() override {
+        if (!audioUp_) return kNoAudio;
+        return performance_->Stop(nullptr, nullptr, 0, 0);
+    }
+    AudioResult SetPosition(float x, float y, float z) override {
+        return buffer3D_ ? buffer3D_->SetPosition(x, y, z, DS3D_IMMEDIATE) : kNoAudio;
+    }
+    AudioResult SetVelocity(float x, float y, float z) override {
+        return buffer3D_ ? buffer3D_->SetVelocity(x, y, z, DS3D_IMMEDIATE) : kNoAudio;
+    }
+    AudioResult SetDopplerFactor(float factor) override {
+        return listener_ ? listener_->SetDopplerFactor(factor, DS3D_IMMEDIATE) : kNoAudio;
+    }
+    AudioResult SetVolume(std::int32_t volume) override {
+        return path_ ? path_->SetVolume(volume <= 0 ? volume : -volume, 0) : kNoAudio;
+    }
+
+private:
+    IDirectMusicSegment8* Source(TDMSegment& segment) const;
+
+    DMusicAudio& owner_;
+    IDirectMusicPerformance8* performance_ = nullptr;
+    IDirectMusicAudioPath* path_ = nullptr;
+    IDirectSound3DBuffer* buffer3D_ = nullptr;
+    IDirectSound3DListener* listener_ = nullptr;
+    bool audioUp_ = false;
+};
+
+class DMusicAudio final : public TDirectAudio {
+public:
+    DMusicAudio() = default;
+    ~DMusicAudio() override {
+        // Each performance takes itself out of the list as it goes.
+        while (!performances_.empty()) delete performances_.front();
+        ReleaseRef(loader_);
+        if (comResult_ == S_OK) CoUninitialize();
+    }
+
+    void Init() {
+        comResult_ = CoInitialize(nullptr);
+        if (comResult_ == S_FALSE) CoUninitialize();  // already initialised: keep no reference of our own
+        if (comResult_ != S_OK && comResult_ != S_FALSE) throw EGeneral(kMsgCannotInitCom);
+        if (CoCreateInstance(kClsidLoader, nullptr, kInProcess, kIidLoader8, reinterpret_cast<void**>(&loader_)) !=
+            S_OK) {
+            loader_ = nullptr;
+            throw EDirectAudio(kMsgCannotCreateLoader);
+        }
+    }
+
+    TDMPerformance* CreatePerformance() override {
+        auto performance = std::make_unique<DMusicPerformance>(*this);
+        performance->Init();
+        return performance.release();
+    }
+
+    std::unique_ptr<TDMSegment> LoadSegment(const std::string& fileName) override {
+        const EDirectAudio failure(FormatMessage1(kMsgCannotCreateSegment, fileName));
+        WCHAR wide[kWideNameBuffer];
+        if (MultiByteToWideChar(CP_UTF8, 0, fileName.c_str(), -1, wide, static_cast<int>(kWideNameBuffer)) == 0)
+            throw failure;
+        IDirectMusicSegment8* segment = nullptr;
+        const HRESULT hr = loader_->LoadObjectFromFile(kClsidSegment, kIidSegment8, wide, reinterpret_cast<void**>(&segment));
+        if ((hr != S_OK && hr != DMUS_S_PARTIALLOAD) || !segment) {
+            ReleaseRef(segment);
+            throw failure;
+        }
+        segment->SetRepeats(1);
+        return std::make_unique<DMusicSegment>(*this, segment);
+    }
+
+    void StopAll() override {
+        for (DMusicPerformance* performance : performances_) performance->Stop();
+    }
+
+    bool PlaysWaves() {
+        PcmWave probe;
+        probe.data.assign(probe.sampleRate / 10 * probe.FrameBytes(), 0);  // a tenth of a second
+        std::vector<std::uint8_t> bytes = BuildPcmWave(probe);
+        DMUS_OBJECTDESC desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwValidData = DMUS_OBJ_CLASS | DMUS_OBJ_MEMORY;
+        desc.guidClass = kClsidSegment;
+        desc.pbMemData = bytes.data();
+        desc.llMemLength = static_cast<LONGLONG>(bytes.size());
+        IDirectMusicSegment8* segment = nullptr;
+        if (FAILED(loader_->GetObject(&desc, kIidSegment8, reinterpret_cast<void**>(&segment))) || !segment)
+            return false;
+        MUSIC_TIME length = 0;
+        const HRESULT hr = segment->GetLength(&length);
+        // Out of the loader's cache before the bytes it was read from go away.
+        loader_->ReleaseObjectByUnknown(segment);
+        segment->Release();
+        return SUCCEEDED(hr) && length > 0;
+    }
+
+    std::vector<DMusicPerformance*> performances_;
+    IDirectMusicLoader8* loader_ = nullptr;
+    HRESULT comResult_ = E_FAIL;
+};
+
+DMusicPerformance::~DMusicPerformance() {
+    auto& list = owner_.performances_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    if (performance_) {
+        Stop();
+        performance_->CloseDown();
+    }
+    ReleaseRef(performance_);
+    ReleaseRef(path_);
+    ReleaseRef(buffer3D_);
+    ReleaseRef(listener_);
+}
+
+void DMusicPerformance::Init() {
+    if (CoCreateInstance(kClsidPerformance, nullptr, kInProcess, kIidPerformance8,
+                         reinterpret_cast<void**>(&performance_)) != S_OK) {
+        performance_ = nullptr;
+        throw EDirectAudio(kMsgCannotCreatePerformance);
+    }
+    owner_.performances_.push_back(this);
+    // Each performance brings up its own DirectMusic and DirectSound objects. Without
+    // an audio device this fails, and going on to the audio path crashes some
+    // DirectMusic implementations: the channel then stays silent instead.
+    if (FAILED(performance_->InitAudio(nullptr, nullptr, nullptr, DMUS_APATH_DYNAMIC_STEREO, kPerformanceChannels,
+                                       DMUS_AUDIOF_ALL, nullptr)))
+        return;
+    audioUp_ = true;
+    performance_->CreateStandardAudioPath(DMUS_APATH_DYNAMIC_3D, kPerformanceChannels, TRUE, &path_);
+    if (!path_) return;
+    path_->GetObjectInPath(DMUS_PCHANNEL_ALL, DMUS_PATH_BUFFER, 0, kGuidNull, 0, kIidSound3DBuffer,
+                           reinterpret_cast<void**>(&buffer3D_));
+    path_->GetObjectInPath(0, DMUS_PATH_PRIMARY_BUFFER, 0, kGuidNull, 0, kIidSound3DListener,
+                           reinterpret_cast<void**>(&listener_));
+}
+
+IDirectMusicSegment8* DMusicPerformance::Source(TDMSegment& segment) const {
+    auto* mine = dynamic_cast<DMusicSegment*>(&segment);
+    return mine && &mine->Owner() == &owner_ ? mine->Segment() : nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<TDirectAudio> CreateDirectMusicAudio() {
+    auto audio = std::make_unique<DMusicAudio>();
+    audio->Init();  // a raise here destroys the partly made object
+    return audio;
+}
+
+bool DirectMusicPlaysWaves(TDirectAudio& audio) {
+    auto* music = dynamic_cast<DMusicAudio*>(&audio);
+    return music && music->PlaysWaves();
+}
+
+std::unique_ptr<TDirectAudio> CreateBestAudioBackend() {
+    auto music = CreateDirectMusicAudio();
+    if (DirectMusicPlaysWaves(*music)) return music;
+    music.reset();
+    return CreateDirectSoundAudio();
+}
+
+}  // namespace vtl

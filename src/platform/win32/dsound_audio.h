@@ -1,0 +1,14 @@
+#pragma once
+// DirectSound 8 back end of the audio seam, for systems whose DirectMusic cannot play
+// waves. Waves are read by the project's own reader (PCM 8/16-bit, mono or stereo).
+#include <memory>
+
+#include "platform/audio.h"
+
+namespace vtl {
+
+// Initialises COM on this thread like the DirectMusic back end (same balance, same
+// error). Channels are made at CreatePerformance.
+std::unique_ptr<TDirectAudio> CreateDirectSoundAudio();
+
+}  // namespace vtl

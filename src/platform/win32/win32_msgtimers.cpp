@@ -1,0 +1,94 @@
+#include "platform/win32/win32_msgtimers.h"
+
+#include <windows.h>
+
+#include <map>
+
+#include "platform/errors.h"
+
+namespace vtl {
+namespace {
+
+class Win32Timer;
+
+// Thread timers carry only their id into the timer procedure.
+std::map<UINT_PTR, Win32Timer*>& LiveTimers() {
+    static std::map<UINT_PTR, Win32Timer*> timers;
+    return timers;
+}
+
+void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
+
+class Win32Timer : public IMessageTimer {
+public:
+    Win32Timer(std::uint32_t milliseconds, TimerHandler handler, const EventErrorHandler& onError)
+        : interval_(milliseconds), handler_(std::move(handler)), onError_(onError) {
+        Arm();
+    }
+    ~Win32Timer() override { Disarm(); }
+    void SetInterval(std::uint32_t milliseconds) override {
+        if (milliseconds == interval_) return;
+        interval_ = milliseconds;
+        // A thread timer cannot be re-armed under its id everywhere; a new one restarts
+        // the countdown from now, which is what a changed interval means.
+        Disarm();
+        Arm();
+    }
+    std::uint32_t Interval() const override { return interval_; }
+
+    void Fire() {
+        // Errors must not unwind through the system's message dispatch.
+        try {
+            handler_(*this);
+        } catch (const std::exception& error) {
+            if (onError_) onError_(error);
+        } catch (...) {
+            if (onError_) onError_(EGeneral("Unknown error"));
+        }
+    }
+
+private:
+    void Arm() {
+        if (interval_ == 0) return;
+        id_ = SetTimer(nullptr, 0, interval_, TimerProc);
+        if (id_) LiveTimers()[id_] = this;
+    }
+    void Disarm() {
+        if (!id_) return;
+        KillTimer(nullptr, id_);
+        LiveTimers().erase(id_);
+        id_ = 0;
+    }
+
+    std::uint32_t interval_;
+    UINT_PTR id_ = 0;
+    TimerHandler handler_;
+    const EventErrorHandler& onError_;
+};
+
+void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    const auto found = LiveTimers().find(id);
+    if (found != LiveTimers().end()) found->second->Fire();
+}
+
+}  // namespace
+
+Win32MessageTimers::Win32MessageTimers(EventErrorHandler onError) : onError_(std::move(onError)) {}
+
+std::unique_ptr<IMessageTimer> Win32MessageTimers::CreateTimer(std::uint32_t milliseconds, TimerHandler handler) {
+    return std::make_unique<Win32Timer>(milliseconds, std::move(handler), onError_);
+}
+
+void Win32MessageTimers::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace vtl

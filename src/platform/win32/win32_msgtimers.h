@@ -1,0 +1,20 @@
+#pragma once
+// Window-message timers of Windows: thread timers (no window) whose WM_TIMER the
+// saver's message loop dispatches to a timer procedure on the UI thread.
+#include "platform/timers.h"
+
+namespace vtl {
+
+class Win32MessageTimers : public IMessageTimers {
+public:
+    // onError receives what escapes a handler; it must not raise itself.
+    explicit Win32MessageTimers(EventErrorHandler onError);
+    std::unique_ptr<IMessageTimer> CreateTimer(std::uint32_t milliseconds, TimerHandler handler) override;
+    // Dispatches the messages waiting now; a quit message is put back for the main loop.
+    void ProcessMessages() override;
+
+private:
+    EventErrorHandler onError_;
+};
+
+}  // namespace vtl

@@ -1,0 +1,143 @@
+// The DirectMusic back end: every call runs, the COM balance holds, and the errors
+// carry their messages. Wine's DirectMusic plays nothing, so nothing is listened to;
+// run also with no audio device at all (HOME without an ALSA configuration).
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <thread>
+
+#include "audio_capture.h"
+#include "platform/win32/dmusic_audio.h"
+
+namespace vtl {
+namespace {
+
+// Runs body on a thread of its own, so the thread's COM state is known.
+template <typename Body>
+void OnFreshThread(Body body) {
+    std::thread thread([&] {
+        try {
+            body();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "raised: " << e.what();
+        }
+    });
+    thread.join();
+}
+
+// Whether COM is initialised on this thread (probing leaves the state as it was).
+bool ComIsUp() {
+    const HRESULT hr = CoInitialize(nullptr);
+    if (SUCCEEDED(hr)) CoUninitialize();
+    return hr == S_FALSE;
+}
+
+TEST(DirectMusicBackEnd, EveryCallRunsOnFourChannels) {
+    OnFreshThread([] {
+        const std::string folder = test::TestFolder();
+        const std::string wave = test::WriteWave(folder, "loop.wav", test::Tone(440, 0.2));
+        auto audio = CreateDirectMusicAudio();
+        std::printf("DirectMusic plays waves: %s\n", DirectMusicPlaysWaves(*audio) ? "yes" : "no");
+        TDMPerformance* channels[4];
+        for (auto& channel : channels) channel = audio->CreatePerformance();
+        auto loop = audio->LoadSegment(wave);
+        auto once = audio->LoadSegment(wave);
+        loop->LoopForever();
+        once->SetRepeats(0);
+        once->SetRepeats(2);
+        for (TDMPerformance* channel : channels) {
+            channel->DownloadSegment(*loop);
+            channel->SetVolume(-700);
+            channel->SetVolume(700);
+            channel->SetDopplerFactor(7);
+            channel->SetPosition(-25, 1, 0);
+            channel->SetVelocity(5, 0, 0);
+            channel->PlaySegment(*loop);
+            channel->DownloadSegment(*once);
+            channel->PlaySegment(*once);
+        }
+        Sleep(100);
+        channels[0]->Stop();
+        audio->StopAll();
+        once.reset();
+        loop.reset();
+        audio.reset();
+        EXPECT_FALSE(ComIsUp());
+    });
+}
+
+TEST(DirectMusicBackEnd, ComIsGivenBackOnlyWhenThisObjectInitialisedIt) {
+    OnFreshThread([] {
+        auto audio = CreateDirectMusicAudio();
+        EXPECT_TRUE(ComIsUp());
+        audio.reset();
+        EXPECT_FALSE(ComIsUp());
+    });
+    OnFreshThread([] {
+        ASSERT_EQ(CoInitialize(nullptr), S_OK);
+        auto audio = CreateDirectMusicAudio();
+        audio.reset();
+        EXPECT_TRUE(ComIsUp());
+        CoUninitialize();
+        EXPECT_FALSE(ComIsUp());
+    });
+}
+
+TEST(DirectMusicBackEnd, AComLibraryInAnotherApartmentIsRefused) {
+    OnFreshThread([] {
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        try {
+            CreateDirectMusicAudio();
+            ADD_FAILURE() << "no error";
+        } catch (const EGeneral& e) {
+            EXPECT_STREQ(e.what(), "Cannot initialize COM library");
+            EXPECT_STREQ(e.TypeName(), "Exception");
+        }
+        CoUninitialize();
+    });
+}
+
+TEST(DirectMusicBackEnd, FilesThatDoNotLoadRaiseWithTheirName) {
+    OnFreshThread([] {
+        auto audio = CreateDirectMusicAudio();
+        const std::string folder = test::TestFolder();
+        const std::string longName = folder + "\\" + std::string(260, 'a') + ".wav";
+        for (const std::string& path : {folder + "\\missing.wav", longName}) {
+            try {
+                audio->LoadSegment(path);
+                ADD_FAILURE() << path;
+            } catch (const EDirectAudio& e) {
+                EXPECT_EQ(e.what(), "Cannot create segment object from file " + path);
+            }
+        }
+    });
+}
+
+TEST(DirectMusicBackEnd, TheBestBackEndPlaysWaves) {
+    OnFreshThread([] {
+        auto audio = CreateBestAudioBackend();
+        ASSERT_TRUE(audio);
+        const std::string folder = test::TestFolder();
+        TDMPerformance* channel = audio->CreatePerformance();
+        auto tone = audio->LoadSegment(test::WriteWave(folder, "tone.wav", test::Tone(440, 0.3)));
+        tone->LoopForever();
+        const std::uint64_t mark = test::CaptureMark();
+        channel->DownloadSegment(*tone);
+        channel->PlaySegment(*tone);
+        Sleep(600);
+        audio->StopAll();
+        Sleep(150);
+        if (!test::CapturePath().empty()) {
+            EXPECT_GT(test::ReadCapture(mark).SoundingFrames(), 1000u);
+        }
+        tone.reset();
+        audio.reset();
+        EXPECT_FALSE(ComIsUp());
+    });
+}
+
+}  // namespace
+}  // namespace vtl
