@@ -66,7 +66,7 @@ FileHandle OpenFileExclusive(const std::string& path);
 FileHandle CreateFileExclusive(const std::string& path);
 
 bool FileExists(const std::string& path);    // a file, not a folder
-bool FolderExists(const std::string& path);  // a folder (a link to one counts only on Windows)
+bool FolderExists(const std::string& path);  // a folder, or a link to one
 bool IsLink(const std::string& path);        // a symbolic link or reparse point itself
 // Creates one folder whose parent exists; false when it could not be made (also when
 // it already exists). Elsewhere than Windows the folder is private to the user (0700).
