@@ -70,3 +70,27 @@ keep_png() { xwdtool png "$1" "$E2E_KEEP/$2.png" || true; }
 
 # wreg ARGS...: the registry of the bed's prefix, through Wine's own reg.exe.
 wreg() { timeout 60 wine reg "$@" 2>/dev/null | tr -d '\r'; }
+
+SETTINGS_KEY='HKCU\Software\Vantorel3D'
+# settings_reset: an empty hive for the saver's settings.
+settings_reset() { wreg delete "$SETTINGS_KEY" /f >/dev/null || true; }
+# setting NAME VALUE: store one DWORD setting.
+setting() { wreg add "$SETTINGS_KEY" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }
+# The user's temporary folder inside the prefix, as a Unix path.
+wine_temp() { find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d -path '*AppData/Local/Temp' | head -n1; }
+
+# saver_start [ARGS]: starts vtl3d.scr /s with the mouse parked at (500, 400) and
+# waits until its window shows; the window id is in SAVER_WINDOW.
+saver_start() {
+    xdotool mousemove 500 400
+    win_start saver "$VTL_WIN_BIN/vtl3d.scr" /s "$@"
+    SAVER_PID=$WIN_PID
+    SAVER_WINDOW=$(window_id '^Saver$' 40) || fail "the saver window did not show"
+}
+# saver_alive: true while the saver process runs.
+saver_alive() { kill -0 "$SAVER_PID" 2>/dev/null; }
+# saver_end_expected WHAT: waits for the saver to end with code 0.
+saver_end_expected() {
+    win_wait "$SAVER_PID" 20 || fail "$1: the saver did not end"
+    [[ $WIN_CODE == 0 ]] || fail "$1: exit code $WIN_CODE"
+}

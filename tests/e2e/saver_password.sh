@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# With a saver password in force, a refused password keeps the saver drawing; the
+# right one ends it. The host's password library is a stand-in built for the tests,
+# put where the program looks for it (the system folder of the test prefix).
+source "$(dirname "$0")/lib.sh"
+settings_reset
+setting EnableSounds 0
+system32=$WINEPREFIX/drive_c/windows/system32
+desktop='HKCU\Control Panel\Desktop'
+cleanup_password() {
+    rm -f "$system32/PASSWORD.CPL"
+    wreg delete "$desktop" /v ScreenSaveUsePassword /f >/dev/null || true
+}
+trap cleanup_password EXIT
+cp "$VTL_WIN_BIN/standins/PASSWORD.CPL" "$system32/PASSWORD.CPL"
+wreg add "$desktop" /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null
+answer=$WINEBED_DIR/password-answer.txt
+echo 0 >"$answer"
+export VTL_TEST_PASSWORD_FILE=$(winepath -w "$answer")
+
+saver_start
+sleep 2
+xdotool key a
+sleep 1
+saver_alive || fail "a refused password ended the saver"
+grep -q 'answer=0' "$answer.calls" || fail "the password library was not asked"
+shot "$E2E_OUT/after1.xwd"
+sleep 1
+shot "$E2E_OUT/after2.xwd"
+read -r w h < <(xwdtool size "$E2E_OUT/after1.xwd")
+moved=$(xwdtool diff "$E2E_OUT/after1.xwd" "$E2E_OUT/after2.xwd" $((w / 2 - 150)) $((h / 2 - 150)) $((w / 2 + 150)) $((h / 2 + 150)))
+awk -v d="$moved" 'BEGIN{exit !(d > 2)}' || fail "the saver stopped drawing after the refusal ($moved)"
+echo 1 >"$answer"
+xdotool key a
+saver_end_expected "accepted password"
+note "refused: saver kept drawing (diff $moved); accepted: ended with code 0"
