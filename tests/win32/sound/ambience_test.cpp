@@ -1,0 +1,78 @@
+// The whole ambience on Windows: the real sound system on the best back end, with
+// message timers and wave files in a scratch folder, heard through the capture file.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "audio_capture.h"
+#include "platform/win32/dmusic_audio.h"
+#include "platform/win32/win32_msgtimers.h"
+#include "platform/win32/win32_text.h"
+#include "sound/qvsound.h"
+
+namespace vtl {
+namespace {
+
+void Pump(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+}
+
+void RemoveFolder(const std::string& folder) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(Widen(folder + "\\*.*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            DeleteFileW((Widen(folder) + L"\\" + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(Widen(folder).c_str());
+}
+
+TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
+    const std::string folder = test::TestFolder();
+    test::WriteWave(folder, "background.wav", test::Tone(220, 0.5));
+    test::WriteWave(folder, "helicopter.wav", test::Tone(330, 0.5));
+    for (const char* name : {"Street1.wav", "Street2.wav", "Street3.wav", "Street4.wav", "Near1.wav", "Near2.wav",
+                             "Near3.wav"})
+        test::WriteWave(folder, name, test::Tone(880, 0.2));
+
+    std::vector<std::string> errors;
+    Win32MessageTimers timers([&](const std::exception& e) { errors.push_back(e.what()); });
+    auto random = CreateClockRandom();
+    int clears = 0;
+    SoundHost host;
+    host.services = {CreateBestAudioBackend, &timers, random.get()};
+    host.unpackToTemp = [&](const std::string&) { return folder; };
+    host.clearFolder = [&](const std::string& path) {
+        ++clears;
+        RemoveFolder(path);
+    };
+    SetSoundHost(host);
+
+    const std::uint64_t mark = test::CaptureMark();
+    StartSound();
+    ASSERT_NE(SoundSystem(), nullptr);
+    const float startX = SoundSystem()->HeliX();
+    Pump(1500);
+    EXPECT_NE(SoundSystem()->HeliX(), startX);  // the move timer ran
+    StopSound();
+    EXPECT_EQ(SoundSystem(), nullptr);
+    EXPECT_EQ(clears, 2);
+    EXPECT_EQ(GetFileAttributesW(Widen(folder).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(errors.empty());
+    if (!test::CapturePath().empty()) {
+        Sleep(150);
+        const test::Capture heard = test::ReadCapture(mark);
+        EXPECT_GT(heard.SoundingFrames(), 10000u);
+    }
+    SetSoundHost({});
+}
+
+}  // namespace
+}  // namespace vtl
