@@ -52,3 +52,16 @@ expect_stored() {
     got=$(stored "$1")
     [[ $got == "REG_DWORD $2" ]] || fail "$1: expected REG_DWORD $2, stored '${got:-nothing}'"
 }
+
+# click_control NAME TEXT: a mouse click in the middle of the control captioned TEXT,
+# as wininfo listed it in $E2E_OUT/NAME.txt.
+click_control() {
+    local line rect x y w h
+    line=$(grep -F " text=$2 enabled=" "$E2E_OUT/$1.txt" | head -n1) || fail "no control '$2'"
+    rect=${line##* rect=}
+    IFS=, read -r x y w h <<<"$rect"
+    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1 2>/dev/null
+    sleep 0.3
+}
+
+UNINSTALL_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Vantorel 3D Screensaver_is1'

@@ -49,3 +49,15 @@ count=$(wreg query "$SETTINGS_KEY" | grep -c REG_ || true)
 [[ $count == 10 ]] || fail "expected 10 values, found $count"
 note "Enter stored all ten values"
 clear_settings
+
+# At 144 dots per inch the form keeps its design proportions: 398 x 339 scaled by 1.5.
+trap 'wreg delete "HKCU\\Control Panel\\Desktop" /v LogPixels /f >/dev/null 2>&1 || true' EXIT
+wreg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+start_dialog
+dialog_info scaled
+shot "$E2E_OUT/scaled.xwd"
+keep_png "$E2E_OUT/scaled.xwd" dialog-144dpi
+grep -q "^top .* client=597x509\$" "$E2E_OUT/scaled.txt" || fail "at 144 dpi: $(head -n1 "$E2E_OUT/scaled.txt")"
+dialog_keys Escape
+expect_closed
+note "scaled to 597x509 at 144 dpi"

@@ -1,9 +1,10 @@
 // Describes the windows of another process for end-to-end tests, one line each:
 //   wininfo.exe "<window title>"
 //   top class=<c> title=<t> enabled=<0|1> client=<w>x<h>
-//   child id=<n> class=<c> text=<t> enabled=<0|1> visible=<0|1> state=<n>
+//   child id=<n> class=<c> text=<t> enabled=<0|1> visible=<0|1> state=<n> rect=<x>,<y>,<w>,<h>
 // state: check boxes and buttons their check state, track bars their position, combo
-// boxes their selected index (-1: none), edits 0. Exit code 1 when no such window.
+// boxes their selected index (-1: none), edits 0; rect is in screen coordinates.
+// Exit code 1 when no such window.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -34,9 +35,11 @@ BOOL CALLBACK Describe(HWND child, LPARAM) {
     if (_wcsicmp(cls, L"Button") == 0) state = static_cast<long>(Ask(child, BM_GETCHECK));
     else if (_wcsicmp(cls, TRACKBAR_CLASSW) == 0) state = static_cast<long>(Ask(child, TBM_GETPOS));
     else if (_wcsicmp(cls, L"ComboBox") == 0) state = static_cast<long>(Ask(child, CB_GETCURSEL));
-    std::printf("child id=%d class=%s text=%s enabled=%d visible=%d state=%ld\n", GetDlgCtrlID(child),
-                Utf8(cls).c_str(), Utf8(text).c_str(), IsWindowEnabled(child) ? 1 : 0,
-                IsWindowVisible(child) ? 1 : 0, state);
+    RECT r{};
+    GetWindowRect(child, &r);
+    std::printf("child id=%d class=%s text=%s enabled=%d visible=%d state=%ld rect=%ld,%ld,%ld,%ld\n",
+                GetDlgCtrlID(child), Utf8(cls).c_str(), Utf8(text).c_str(), IsWindowEnabled(child) ? 1 : 0,
+                IsWindowVisible(child) ? 1 : 0, state, r.left, r.top, r.right - r.left, r.bottom - r.top);
     return TRUE;
 }
 
