@@ -27,7 +27,9 @@ double Level(const std::vector<float>& samples, const std::vector<float>& other)
 }  // namespace
 
 std::string CapturePath() {
+    // The test bed names its capture WINEBED_CAPTURE; VTL_SOUND_CAPTURE serves runs by hand.
     const char* unixPath = std::getenv("VTL_SOUND_CAPTURE");
+    if (!unixPath || !*unixPath) unixPath = std::getenv("WINEBED_CAPTURE");
     if (!unixPath || !*unixPath) return {};
     std::string path = std::string("Z:") + unixPath;
     for (char& c : path)

@@ -1,6 +1,7 @@
 #pragma once
 // Listening to the audio back ends under Wine: ALSA writes everything Wine plays into
-// one raw file (32-bit float, stereo, 48 kHz, no header) named by VTL_SOUND_CAPTURE.
+// one raw file (32-bit float, stereo, 48 kHz, no header) named by VTL_SOUND_CAPTURE
+// or, inside the test bed, WINEBED_CAPTURE.
 // A check marks the file's end, plays, and reads what was appended since. The file
 // output does not keep real time, so only levels, balance, pitch and sample counts
 // are measured, never durations in wall time.
