@@ -67,4 +67,14 @@ dialog_keys Escape
 expect_closed
 expect_stored TimingFPS 0x3e8
 note "timing typed as 5000 stored as 1000; 3 shown as 10 when the field lost the focus"
+
+# The arrow keys step the field by one and never past the top; Alt+F4 stores nothing.
+start_dialog
+dialog_keys Tab Tab Tab Tab Tab Up Up Down Down
+dialog_info stepped
+expect_class stepped Edit text=998
+dialog_keys alt+F4
+expect_closed
+expect_stored TimingFPS 0x3e8
+note "Up at 1000 stays 1000, Down steps to 999 and 998; Alt+F4 stored nothing"
 clear_settings
