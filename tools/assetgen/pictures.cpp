@@ -44,18 +44,21 @@ void DrawStars(Canvas& c, Prng& rng) {
   }
 }
 
+// The square picture is shown on a 4:3 quad, so the moon is drawn 3/4 as wide as
+// high to look round on screen.
 void DrawMoon(Canvas& c, Prng& rng) {
+  constexpr double kSqueeze = 0.75;
   const double cx = 0.68 * c.Width(), cy = 0.11 * c.Height(), radius = 19.0;
   struct Crater {
     double x, y, r, depth;
   };
   Crater craters[6];
   for (Crater& k : craters) {
-    k = {cx + rng.Uniform(-12, 12), cy + rng.Uniform(-12, 12), rng.Uniform(2.5, 6.5), rng.Uniform(0.08, 0.18)};
+    k = {rng.Uniform(-12, 12), cy + rng.Uniform(-12, 12), rng.Uniform(2.5, 6.5), rng.Uniform(0.08, 0.18)};
   }
   for (int y = 0; y < c.Height() / 2; ++y) {
     for (int x = 0; x < c.Width(); ++x) {
-      const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
+      const double dx = (x + 0.5 - cx) / kSqueeze, dy = y + 0.5 - cy;
       const double d = std::sqrt(dx * dx + dy * dy);
       // Halo first, so the disc covers it.
       c.Add(x, y, Rgb{0.11, 0.11, 0.15} * Exp(-std::fmax(d - radius, 0.0) / 22.0));
@@ -64,7 +67,7 @@ void DrawMoon(Canvas& c, Prng& rng) {
       if (coverage <= 0) continue;
       double shade = 1.0 - 0.12 * (dx + dy) / (2 * radius);  // lit from the upper left
       for (const Crater& k : craters) {
-        const double kx = x + 0.5 - k.x, ky = y + 0.5 - k.y;
+        const double kx = dx - k.x, ky = y + 0.5 - k.y;
         shade -= k.depth * Exp(-(kx * kx + ky * ky) / (k.r * k.r));
       }
       c.Blend(x, y, Rgb{0.93, 0.91, 0.83} * shade, coverage);
