@@ -7,12 +7,6 @@ namespace vtl {
 
 namespace {
 
-D3DMATRIX MakeIdentity() {
-    D3DMATRIX m{};
-    for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
-    return m;
-}
-
 // Components are stored as float; the arithmetic that yields one is done in double
 // so that each stored value is rounded exactly once.
 float F(double v) { return static_cast<float>(v); }
@@ -21,7 +15,8 @@ constexpr double kTiny = 1e-6;
 
 }  // namespace
 
-const D3DMATRIX kIdentityMatrix = MakeIdentity();
+// Constant-initialised, so they are usable from any other static initialiser.
+const D3DMATRIX kIdentityMatrix = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
 const D3DMATRIX kZeroMatrix = {};
 
 D3DVECTOR MakeVector(float x, float y, float z) { return D3DVECTOR{x, y, z}; }
