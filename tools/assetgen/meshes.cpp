@@ -117,17 +117,20 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 MeshData ToMeshData(const sdf::GenMesh& mesh) {
   MeshData out;
   std::map<Key, std::int32_t> posIndex, normIndex, uvIndex;
-  std::vector<std::int32_t> pos(mesh.positions.size()), norm(mesh.positions.size()), uv(mesh.positions.size());
-  for (size_t i = 0; i < mesh.positions.size(); ++i) {
-    const D3DVECTOR p{static_cast<float>(mesh.positions[i].x), static_cast<float>(mesh.positions[i].y),
-                      static_cast<float>(mesh.positions[i].z)};
-    pos[i] = Pooled(posIndex, out.positions, Bits(p.x, p.y, p.z), p);
-    const D3DVECTOR n{static_cast<float>(mesh.normals[i].x), static_cast<float>(mesh.normals[i].y),
-                      static_cast<float>(mesh.normals[i].z)};
-    norm[i] = Pooled(normIndex, out.normals, Bits(n.x, n.y, n.z), n);
-    const TMeshTexCoord t{static_cast<float>(mesh.uvs[i][0]), static_cast<float>(mesh.uvs[i][1])};
-    uv[i] = Pooled(uvIndex, out.texCoords, Bits(t.u, t.v, 0), t);
-  }
+  // Pooled in the order the triangles use them; vertices no triangle uses are left out.
+  std::vector<std::int32_t> pos(mesh.positions.size(), -1), norm(mesh.positions.size()), uv(mesh.positions.size());
+  for (const auto& t : mesh.triangles)
+    for (int i : t) {
+      if (pos[i] >= 0) continue;
+      const D3DVECTOR p{static_cast<float>(mesh.positions[i].x), static_cast<float>(mesh.positions[i].y),
+                        static_cast<float>(mesh.positions[i].z)};
+      pos[i] = Pooled(posIndex, out.positions, Bits(p.x, p.y, p.z), p);
+      const D3DVECTOR n{static_cast<float>(mesh.normals[i].x), static_cast<float>(mesh.normals[i].y),
+                        static_cast<float>(mesh.normals[i].z)};
+      norm[i] = Pooled(normIndex, out.normals, Bits(n.x, n.y, n.z), n);
+      const TMeshTexCoord c{static_cast<float>(mesh.uvs[i][0]), static_cast<float>(mesh.uvs[i][1])};
+      uv[i] = Pooled(uvIndex, out.texCoords, Bits(c.u, c.v, 0), c);
+    }
   for (const auto& t : mesh.triangles)
     out.triangles.push_back({pos[t[0]], pos[t[1]], pos[t[2]], norm[t[0]], norm[t[1]], norm[t[2]], uv[t[0]],
                              uv[t[1]], uv[t[2]]});
@@ -149,18 +152,18 @@ void WriteMeshAssets(const std::string& outDir) {
   Save(outDir + "/glas_sp.msh", GlassesMeshData());
 }
 
-RgbImage RenderScene(int width, int height, const RgbImage& background, float rotationDeg, bool glasses,
-                     const RgbImage* environment) {
+RgbImage RenderScene(int width, int height, const RgbImage& background, float rotationDeg, const MeshData& skull,
+                     const MeshData* glasses, const RgbImage* environment) {
   Raster raster(width, height);
   raster.Clear(0, 0, 0);
   raster.DrawBackground(background);
   const float white[3] = {1, 1, 1}, blue[3] = {0x40 / 255.0f, 0x40 / 255.0f, 0x80 / 255.0f};
   const auto mode = environment != nullptr ? Raster::TexMode::kReflection : Raster::TexMode::kNone;
   raster.SetWorld(SkullWorld(rotationDeg));
-  raster.DrawMesh(SkullMeshData(), white, mode, environment);
-  if (glasses) {
+  raster.DrawMesh(skull, white, mode, environment);
+  if (glasses != nullptr) {
     raster.SetWorld(GlassesWorld(rotationDeg));
-    raster.DrawMesh(GlassesMeshData(), blue, mode, environment);
+    raster.DrawMesh(*glasses, blue, mode, environment);
   }
   return raster.Image();
 }
@@ -208,7 +211,8 @@ void WritePreviewBmp(const std::string& outDir, const RgbImage& background) {
   // Rendered four times larger and filtered down, so the small picture has smooth edges;
   // a three-quarter turn shows both the face and the glasses' temples.
   const int scale = 4;
-  const RgbImage big = RenderScene(kPreviewWidth * scale, kPreviewHeight * scale, background, -62.0f, true, nullptr);
+  const RgbImage big = RenderScene(kPreviewWidth * scale, kPreviewHeight * scale, background, -62.0f, SkullMeshData(),
+                                   &GlassesMeshData(), nullptr);
   WriteBmp8(outDir + "/preview.bmp", Raster::Downsample(big, scale));
 }
 

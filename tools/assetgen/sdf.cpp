@@ -135,6 +135,10 @@ class Simplifier {
     std::vector<int> common;
     std::set_intersection(ru.begin(), ru.end(), rv.begin(), rv.end(), std::back_inserter(common));
     if (common.size() != 2) return;
+    // The two opposite vertices lose an edge each; below three they would fold
+    // into a flat double-sided sliver.
+    for (int w : common)
+      if (Ring(w).size() <= 3) return;
     const Vec3 target = ProjectToSurface(field_, (mesh_.positions[u] + mesh_.positions[v]) * 0.5, h_);
     // No face around either end may turn over or collapse to a sliver.
     for (int end : {u, v})
@@ -221,6 +225,27 @@ class Simplifier {
 
 void Simplify(GenMesh& mesh, const Field& field, int targetTriangles, double h) {
   Simplifier(mesh, field, h).Run(targetTriangles);
+}
+
+void KeepLargestPiece(GenMesh& mesh) {
+  std::vector<int> parent(mesh.positions.size());
+  for (size_t i = 0; i < parent.size(); ++i) parent[i] = static_cast<int>(i);
+  auto find = [&](int a) {
+    while (parent[a] != a) a = parent[a] = parent[parent[a]];
+    return a;
+  };
+  for (const auto& t : mesh.triangles) {
+    parent[find(t[1])] = find(t[0]);
+    parent[find(t[2])] = find(t[0]);
+  }
+  std::vector<int> size(parent.size(), 0);
+  for (const auto& t : mesh.triangles) ++size[find(t[0])];
+  const int largest = static_cast<int>(std::max_element(size.begin(), size.end()) - size.begin());
+  std::vector<std::array<int, 3>> kept;
+  for (const auto& t : mesh.triangles)
+    if (find(t[0]) == largest) kept.push_back(t);
+  mesh.triangles = std::move(kept);
+  // Unused vertices stay in the arrays; the file writer only pools the used ones.
 }
 
 void Append(GenMesh& a, const GenMesh& b) {

@@ -79,6 +79,10 @@ Vec3 ProjectToSurface(const Field& field, Vec3 p, double h);
 // surface and get fresh normals. Texture coordinates are dropped.
 void Simplify(GenMesh& mesh, const Field& field, int targetTriangles, double h);
 
+// Drops every piece of the surface but the one with the most triangles: specks
+// where two blended shapes only just touch.
+void KeepLargestPiece(GenMesh& mesh);
+
 // Appends b to a, renumbering b's indices.
 void Append(GenMesh& a, const GenMesh& b);
 

@@ -202,6 +202,7 @@ sdf::GenMesh BuildSkull() {
   const int ny = static_cast<int>((hi.y - lo.y) / kSkullScale / cell + 0.5);
   const int nz = static_cast<int>((hi.z - lo.z) / kSkullScale / cell + 0.5);
   sdf::GenMesh mesh = sdf::Polygonise(SkullField, lo, hi, nx, ny, nz);
+  sdf::KeepLargestPiece(mesh);
   // A fine grid keeps the teeth and the thin arches; merging its many small (and
   // often sliver) triangles brings the count down where the surface is plain.
   sdf::Simplify(mesh, SkullField, kSkullTriangles, 0.05 * kSkullScale);
