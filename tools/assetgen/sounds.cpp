@@ -68,20 +68,6 @@ Signal DistantCar(Prng& rng) {
   return s;
 }
 
-Signal DistantHorn(Prng& rng) {
-  Signal s(static_cast<std::size_t>(Samples(0.9)));
-  Biquad muffle = dsp::LowPass(800);
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const double t = i * kDt;
-    const double env = t < 0.32 ? det::SmoothStep(0, 0.02, t) : Exp(-(t - 0.32) / 0.03);
-    s[i] = muffle.Run(env * (SoftClip(3 * Sin(kTwoPi * 350 * t)) + SoftClip(3 * Sin(kTwoPi * 440 * t))));
-  }
-  Signal echoed = s;
-  AddAt(echoed, s, Samples(0.18), 0.35);
-  (void)rng;
-  return echoed;
-}
-
 Signal Background(Prng& rng) {
   const std::size_t n = static_cast<std::size_t>(Samples(8.0));
   // Low rumble: heavily low-passed noise.
@@ -97,10 +83,11 @@ Signal Background(Prng& rng) {
     const double breath = 0.7 + 0.2 * LoopSine(1, i, n, 0.4) + 0.1 * LoopSine(3, i, n, 2.1);
     loop[i] = 5.0 * rumble[i] + 0.9 * wash[i] * breath;
   }
+  // Only smooth swells: anything distinct, a horn say, would mark the loop's
+  // repeats every eight seconds.
   for (int car = 0; car < 7; ++car) {
     AddWrapped(loop, DistantCar(rng), rng.Below(static_cast<int>(n)), rng.Uniform(0.25, 0.5));
   }
-  AddWrapped(loop, DistantHorn(rng), rng.Below(static_cast<int>(n)), 0.12);
   dsp::Normalise(loop, 0.6);
   return loop;
 }
