@@ -35,12 +35,12 @@ void RemoveFolder(const std::string& folder) {
 }
 
 TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
-    const std::string folder = test::TestFolder();
-    test::WriteWave(folder, "background.wav", test::Tone(220, 0.5));
-    test::WriteWave(folder, "helicopter.wav", test::Tone(330, 0.5));
+    const std::string folder = soundtest::TestFolder();
+    soundtest::WriteWave(folder, "background.wav", soundtest::Tone(220, 0.5));
+    soundtest::WriteWave(folder, "helicopter.wav", soundtest::Tone(330, 0.5));
     for (const char* name : {"Street1.wav", "Street2.wav", "Street3.wav", "Street4.wav", "Near1.wav", "Near2.wav",
                              "Near3.wav"})
-        test::WriteWave(folder, name, test::Tone(880, 0.2));
+        soundtest::WriteWave(folder, name, soundtest::Tone(880, 0.2));
 
     std::vector<std::string> errors;
     Win32MessageTimers timers([&](const std::exception& e) { errors.push_back(e.what()); });
@@ -55,7 +55,7 @@ TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
     };
     SetSoundHost(host);
 
-    const std::uint64_t mark = test::CaptureMark();
+    const std::uint64_t mark = soundtest::CaptureMark();
     StartSound();
     ASSERT_NE(SoundSystem(), nullptr);
     const float startX = SoundSystem()->HeliX();
@@ -66,9 +66,9 @@ TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
     EXPECT_EQ(clears, 2);
     EXPECT_EQ(GetFileAttributesW(Widen(folder).c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(errors.empty());
-    if (!test::CapturePath().empty()) {
+    if (!soundtest::CapturePath().empty()) {
         Sleep(150);
-        const test::Capture heard = test::ReadCapture(mark);
+        const soundtest::Capture heard = soundtest::ReadCapture(mark);
         EXPECT_GT(heard.SoundingFrames(), 10000u);
     }
     SetSoundHost({});

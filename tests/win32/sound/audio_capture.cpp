@@ -10,7 +10,7 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace vtl::test {
+namespace vtl::soundtest {
 namespace {
 
 double Level(const std::vector<float>& samples, const std::vector<float>& other) {
@@ -123,4 +123,4 @@ std::string WriteWave(const std::string& folder, const std::string& name, const 
     return path;
 }
 
-}  // namespace vtl::test
+}  // namespace vtl::soundtest

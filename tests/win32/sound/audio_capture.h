@@ -12,7 +12,7 @@
 
 #include "platform/wavefile.h"
 
-namespace vtl::test {
+namespace vtl::soundtest {
 
 inline constexpr double kCaptureRate = 48000;
 
@@ -38,4 +38,4 @@ PcmWave Tone(double frequency, double seconds, std::uint32_t rate = 22050, doubl
 std::string TestFolder();
 std::string WriteWave(const std::string& folder, const std::string& name, const PcmWave& wave);
 
-}  // namespace vtl::test
+}  // namespace vtl::soundtest

@@ -37,8 +37,8 @@ bool ComIsUp() {
 
 TEST(DirectMusicBackEnd, EveryCallRunsOnFourChannels) {
     OnFreshThread([] {
-        const std::string folder = test::TestFolder();
-        const std::string wave = test::WriteWave(folder, "loop.wav", test::Tone(440, 0.2));
+        const std::string folder = soundtest::TestFolder();
+        const std::string wave = soundtest::WriteWave(folder, "loop.wav", soundtest::Tone(440, 0.2));
         auto audio = CreateDirectMusicAudio();
         std::printf("DirectMusic plays waves: %s\n", DirectMusicPlaysWaves(*audio) ? "yes" : "no");
         TDMPerformance* channels[4];
@@ -103,7 +103,7 @@ TEST(DirectMusicBackEnd, AComLibraryInAnotherApartmentIsRefused) {
 TEST(DirectMusicBackEnd, FilesThatDoNotLoadRaiseWithTheirName) {
     OnFreshThread([] {
         auto audio = CreateDirectMusicAudio();
-        const std::string folder = test::TestFolder();
+        const std::string folder = soundtest::TestFolder();
         const std::string longName = folder + "\\" + std::string(260, 'a') + ".wav";
         for (const std::string& path : {folder + "\\missing.wav", longName}) {
             try {
@@ -120,18 +120,18 @@ TEST(DirectMusicBackEnd, TheBestBackEndPlaysWaves) {
     OnFreshThread([] {
         auto audio = CreateBestAudioBackend();
         ASSERT_TRUE(audio);
-        const std::string folder = test::TestFolder();
+        const std::string folder = soundtest::TestFolder();
         TDMPerformance* channel = audio->CreatePerformance();
-        auto tone = audio->LoadSegment(test::WriteWave(folder, "tone.wav", test::Tone(440, 0.3)));
+        auto tone = audio->LoadSegment(soundtest::WriteWave(folder, "tone.wav", soundtest::Tone(440, 0.3)));
         tone->LoopForever();
-        const std::uint64_t mark = test::CaptureMark();
+        const std::uint64_t mark = soundtest::CaptureMark();
         channel->DownloadSegment(*tone);
         channel->PlaySegment(*tone);
         Sleep(600);
         audio->StopAll();
         Sleep(150);
-        if (!test::CapturePath().empty()) {
-            EXPECT_GT(test::ReadCapture(mark).SoundingFrames(), 1000u);
+        if (!soundtest::CapturePath().empty()) {
+            EXPECT_GT(soundtest::ReadCapture(mark).SoundingFrames(), 1000u);
         }
         tone.reset();
         audio.reset();

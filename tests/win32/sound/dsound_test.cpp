@@ -12,30 +12,30 @@
 namespace vtl {
 namespace {
 
-using test::Capture;
+using soundtest::Capture;
 
 class DirectSoundBackEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         audio = CreateDirectSoundAudio();
-        folder = test::TestFolder();
+        folder = soundtest::TestFolder();
     }
-    static bool NoCapture() { return test::CapturePath().empty(); }
+    static bool NoCapture() { return soundtest::CapturePath().empty(); }
     // Plays segment on channel (after prepare), lets the mixer run, stops, and returns
     // what was written meanwhile.
     template <typename Prepare>
     Capture Listen(TDMPerformance& channel, TDMSegment& segment, Prepare prepare, DWORD milliseconds = 700) {
-        const std::uint64_t mark = test::CaptureMark();
+        const std::uint64_t mark = soundtest::CaptureMark();
         prepare();
         EXPECT_GE(channel.DownloadSegment(segment), 0);
         EXPECT_GE(channel.PlaySegment(segment), 0);
         Sleep(milliseconds);
         channel.Stop();
         Sleep(150);
-        return test::ReadCapture(mark);
+        return soundtest::ReadCapture(mark);
     }
     std::unique_ptr<TDMSegment> LoopedTone(double frequency) {
-        auto segment = audio->LoadSegment(test::WriteWave(folder, "tone.wav", test::Tone(frequency, 0.5)));
+        auto segment = audio->LoadSegment(soundtest::WriteWave(folder, "tone.wav", soundtest::Tone(frequency, 0.5)));
         segment->LoopForever();
         return segment;
     }
@@ -90,7 +90,7 @@ TEST_F(DirectSoundBackEnd, VolumeIsInHundredthsOfADecibelAndNeverAboveFull) {
 TEST_F(DirectSoundBackEnd, RepeatCountsPlayTheSampleOneMoreTime) {
     if (NoCapture()) GTEST_SKIP() << "VTL_SOUND_CAPTURE not set";
     TDMPerformance* channel = audio->CreatePerformance();
-    auto burst = audio->LoadSegment(test::WriteWave(folder, "burst.wav", test::Tone(1000, 0.1)));
+    auto burst = audio->LoadSegment(soundtest::WriteWave(folder, "burst.wav", soundtest::Tone(1000, 0.1)));
     struct Case { std::uint32_t repeats; double plays; };
     std::size_t once = 0;
     for (const Case& c : {Case{0, 1}, Case{2, 3}, Case{1, 2}}) {
@@ -105,7 +105,7 @@ TEST_F(DirectSoundBackEnd, ANewPlayReplacesWhatTheChannelPlayed) {
     if (NoCapture()) GTEST_SKIP() << "VTL_SOUND_CAPTURE not set";
     TDMPerformance* channel = audio->CreatePerformance();
     auto low = LoopedTone(300);
-    auto high = audio->LoadSegment(test::WriteWave(folder, "high.wav", test::Tone(900, 0.5)));
+    auto high = audio->LoadSegment(soundtest::WriteWave(folder, "high.wav", soundtest::Tone(900, 0.5)));
     high->LoopForever();
     channel->DownloadSegment(*low);
     channel->PlaySegment(*low);
@@ -116,11 +116,11 @@ TEST_F(DirectSoundBackEnd, ANewPlayReplacesWhatTheChannelPlayed) {
 }
 
 TEST_F(DirectSoundBackEnd, OnlyPcmWavesLoad) {
-    PcmWave stereo8 = test::Tone(440, 0.05);
+    PcmWave stereo8 = soundtest::Tone(440, 0.05);
     stereo8.channels = 2;
     stereo8.bitsPerSample = 8;
-    EXPECT_NO_THROW(audio->LoadSegment(test::WriteWave(folder, "stereo8.wav", stereo8)));
-    std::vector<std::uint8_t> floatWave = BuildPcmWave(test::Tone(440, 0.05));
+    EXPECT_NO_THROW(audio->LoadSegment(soundtest::WriteWave(folder, "stereo8.wav", stereo8)));
+    std::vector<std::uint8_t> floatWave = BuildPcmWave(soundtest::Tone(440, 0.05));
     floatWave[20] = 3;
     const std::string floatPath = folder + "\\float.wav";
     {
@@ -141,7 +141,7 @@ TEST_F(DirectSoundBackEnd, OnlyPcmWavesLoad) {
 
 TEST_F(DirectSoundBackEnd, ASegmentOfAnotherBackEndIsRefused) {
     auto other = CreateDirectSoundAudio();
-    auto tone = other->LoadSegment(test::WriteWave(folder, "tone.wav", test::Tone(440, 0.1)));
+    auto tone = other->LoadSegment(soundtest::WriteWave(folder, "tone.wav", soundtest::Tone(440, 0.1)));
     TDMPerformance* channel = audio->CreatePerformance();
     EXPECT_LT(channel->PlaySegment(*tone), 0);
     EXPECT_LT(channel->DownloadSegment(*tone), 0);
