@@ -143,7 +143,7 @@ Signal PassingCar(Prng& rng) {
   return s;
 }
 
-Signal Horn(Prng& rng) {
+Signal Horn(Prng& /*unused: a horn has no noise*/) {
   // A short honk followed by a gap: played three times in a row it honks three times.
   Signal s(static_cast<std::size_t>(Samples(0.7)));
   Biquad shape = dsp::BandPass(1000, 0.7);
@@ -157,7 +157,6 @@ Signal Horn(Prng& rng) {
   }
   Signal echoed = s;
   AddAt(echoed, s, Samples(0.09), 0.25);
-  (void)rng;
   dsp::FadeEnds(echoed, 0.002, 0.03);
   dsp::Normalise(echoed, 0.7);
   return echoed;
