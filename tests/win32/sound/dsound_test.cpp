@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 
 #include "audio_capture.h"
 #include "platform/win32/dsound_audio.h"
@@ -54,6 +55,7 @@ TEST_F(DirectSoundBackEnd, PositionOnTheXAxisPansTheChannel) {
         const Capture heard = Listen(*channel, *tone, [&] { channel->SetPosition(c.x, 0, 0); });
         ASSERT_GT(heard.SoundingFrames(), 1000u) << "nothing heard at x = " << c.x;
         const double left = heard.LevelLeft(), right = heard.LevelRight();
+        std::printf("  x = %+.0f: level left %.4f right %.4f\n", c.x, left, right);
         EXPECT_EQ(left > 1.5 * right, c.leftLouder) << "x = " << c.x << ": " << left << " / " << right;
         EXPECT_EQ(right > 1.5 * left, c.rightLouder) << "x = " << c.x << ": " << left << " / " << right;
     }
@@ -70,6 +72,7 @@ TEST_F(DirectSoundBackEnd, ASourceComingCloserSoundsHigherWithTheDopplerFactor) 
         channel->SetVelocity(5, 0, 0);
     }).ToneFrequency();
     const double going = Listen(*channel, *tone, [&] { channel->SetPosition(10, 1, 0); }).ToneFrequency();
+    std::printf("  tone at rest %.1f Hz, coming %.1f Hz, going %.1f Hz\n", atRest, coming, going);
     EXPECT_NEAR(atRest, 440, 10);
     EXPECT_NEAR(coming / atRest, 1.113, 0.03);
     EXPECT_NEAR(going / atRest, 0.904, 0.03);
@@ -82,6 +85,7 @@ TEST_F(DirectSoundBackEnd, VolumeIsInHundredthsOfADecibelAndNeverAboveFull) {
     const double full = Listen(*channel, *tone, [&] { channel->SetVolume(0); }).LevelLeft();
     const double lowered = Listen(*channel, *tone, [&] { channel->SetVolume(-700); }).LevelLeft();
     const double positive = Listen(*channel, *tone, [&] { channel->SetVolume(700); }).LevelLeft();
+    std::printf("  level at 0: %.4f, at -700: %.4f, at +700: %.4f\n", full, lowered, positive);
     ASSERT_GT(full, 0);
     EXPECT_NEAR(20 * std::log10(lowered / full), -7.0, 1.0);
     EXPECT_NEAR(20 * std::log10(positive / full), -7.0, 1.0);
@@ -96,6 +100,7 @@ TEST_F(DirectSoundBackEnd, RepeatCountsPlayTheSampleOneMoreTime) {
     for (const Case& c : {Case{0, 1}, Case{2, 3}, Case{1, 2}}) {
         const Capture heard = Listen(*channel, *burst, [&] { burst->SetRepeats(c.repeats); }, 900);
         if (c.repeats == 0) once = heard.SoundingFrames();
+        std::printf("  repeats %u: %zu sounding frames\n", c.repeats, heard.SoundingFrames());
         ASSERT_GT(once, 1000u);
         EXPECT_NEAR(double(heard.SoundingFrames()) / once, c.plays, 0.15 * c.plays) << "repeats " << c.repeats;
     }
