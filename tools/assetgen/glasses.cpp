@@ -114,9 +114,10 @@ std::vector<Vec3> Outline(const LensFrame& f, double inset, int count) {
   for (int i = 0; i < count; ++i) {
     const double a = det::kTwoPi * i / count;
     const double c = det::Cos(a), s = det::Sin(a);
-    // Superellipse |x|^p + |y|^p = 1 with p = 3 (sign-preserving cube roots).
-    const double x = (c < 0 ? -1 : 1) * std::cbrt(std::fabs(c)) * std::sqrt(std::fabs(c));
-    const double y = (s < 0 ? -1 : 1) * std::cbrt(std::fabs(s)) * std::sqrt(std::fabs(s));
+    // Superellipse |x|^2.5 + |y|^2.5 = 1, through the generator's own power function
+    // so the outline is the same on every C library.
+    const double x = (c < 0 ? -1 : 1) * det::Pow(std::fabs(c), 0.8);
+    const double y = (s < 0 ? -1 : 1) * det::Pow(std::fabs(s), 0.8);
     const double halfW = 2.45 - inset;
     const double halfH = (y > 0 ? 1.55 : 1.85 + 0.25 * x) - inset;
     const double u = x * halfW, v = y * halfH + (y > 0 ? 0.0 : 0.1 * x);

@@ -156,8 +156,8 @@ double LowerJawField(Vec3 p) {
   path.push_back({arches.lower[0].centre.x, 0.0, 0});
   // The bone stands a little outside the tooth row, and flares toward the angle.
   for (const Tooth& t : arches.lower) path.push_back({t.centre.x, t.centre.y * 1.15, 0});
-  path.push_back({2.2, 4.05, 0});
-  path.push_back({0.7, 4.75, 0});
+  path.push_back({2.4, 4.1, 0});
+  path.push_back({1.0, 4.75, 0});
   double d = 1e9;
   const double n = static_cast<double>(path.size() - 1);
   auto top = [](double f) { return -7.55 - 0.3 * f; };
@@ -175,9 +175,10 @@ double LowerJawField(Vec3 p) {
   d = SmoothUnion(d, Ellipsoid(p, {8.35, 0.0, -10.55}, {0.8, 2.1, 0.95}), 0.7);  // chin
   // The upright branch up to the joint below the ear, with the spur that rises under
   // the cheekbone's arch and the notch between them.
-  d = SmoothUnion(d, Plate(p, {0.5, 4.75, -10.0}, {3.0, 4.45, -8.6}, {2.7, 4.65, -5.0}, {-0.2, 5.0, -4.4}, 0.38),
-                  0.8);
-  d = SmoothSubtract(d, Ellipsoid(p, {1.2, 4.6, -3.9}, {1.0, 1.5, 1.05}), 0.3);  // notch
+  d = SmoothUnion(d, Plate(p, {1.0, 4.75, -9.9}, {3.4, 4.4, -8.4}, {2.7, 4.65, -5.1}, {-0.1, 5.0, -4.4}, 0.36),
+                  0.9);
+  d = SmoothUnion(d, sdf::TaperedCapsule(p, {1.0, 4.8, -9.75}, {-0.05, 5.0, -4.6}, 0.5, 0.42), 0.6);  // back border
+  d = SmoothSubtract(d, Ellipsoid(p, {1.3, 4.7, -4.2}, {0.95, 1.5, 0.85}), 0.4);  // notch
   d = SmoothUnion(d, Ellipsoid(p, {0.05, 4.9, -3.95}, {0.6, 0.95, 0.5}), 0.5);    // condyle
   if (p.z < -5.5 && p.z > -9.5 && p.x > 2.0) d = SmoothUnion(d, TeethField(p, arches.lower), 0.25);
   return d;
