@@ -8,6 +8,7 @@
 // Matrices follow Direct3D: row vectors on the left, left-handed, radians unless a
 // name says degrees. The world operations multiply on the left of the current world
 // matrix, so the one called last acts first on the vertices.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -76,6 +77,13 @@ struct TBufferVertex {
 };
 inline constexpr std::uint32_t kBufferVertexFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 inline constexpr std::uint32_t kBufferVertexStride = 36;
+// The device reads the buffers with this exact layout.
+static_assert(sizeof(TBufferVertex) == kBufferVertexStride, "TBufferVertex is 36 bytes");
+static_assert(offsetof(TBufferVertex, nx) == 12, "normal at 12");
+static_assert(offsetof(TBufferVertex, Color) == 24, "diffuse at 24");
+static_assert(offsetof(TBufferVertex, u) == 28, "u at 28");
+static_assert(offsetof(TBufferVertex, v) == 32, "v at 32");
+static_assert(kBufferVertexFvf == 0x152, "position, normal, diffuse, one texture pair");
 
 struct TMeshInfo {
     bool TwoSided = false;

@@ -11,13 +11,6 @@
 
 namespace vtl {
 
-static_assert(sizeof(TBufferVertex) == 36, "TBufferVertex is 36 bytes");
-static_assert(offsetof(TBufferVertex, nx) == 12, "normal at 12");
-static_assert(offsetof(TBufferVertex, Color) == 24, "diffuse at 24");
-static_assert(offsetof(TBufferVertex, u) == 28, "u at 28");
-static_assert(offsetof(TBufferVertex, v) == 32, "v at 32");
-static_assert(kBufferVertexFvf == 0x152, "position, normal, diffuse, one texture pair");
-
 namespace {
 
 // A static buffer of `count` vertices, locked for writing; empty when the device

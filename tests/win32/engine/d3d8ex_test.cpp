@@ -128,5 +128,47 @@ TEST_F(EnginePixelTest, LoaderFailuresAreNegativeAndLeaveNoTexture) {
     EXPECT_FALSE(CreateNumFont(Path("short.bmp"), R()));
 }
 
+// The published entry point called directly with explicit size, one level, the
+// default pool and a source-information record.
+TEST_F(EnginePixelTest, ExplicitArgumentsAreHonoured) {
+    struct ImageInfo {
+        UINT Width, Height, Depth, MipLevels;
+        D3DFORMAT Format;
+        D3DRESOURCETYPE ResourceType;
+        DWORD ImageFileFormat;
+    };
+    using CreateEx = HRESULT(WINAPI*)(IDirect3DDevice8*, LPCSTR, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, DWORD,
+                                      DWORD, D3DCOLOR, ImageInfo*, PALETTEENTRY*, IDirect3DTexture8**);
+    testing::WriteBytes(Path("quad.jpg"), testing::kQuadrantJpeg, sizeof testing::kQuadrantJpeg);
+    HMODULE library = LoadLibraryA("d3d8ex.dll");
+    ASSERT_NE(library, nullptr);
+    auto create = reinterpret_cast<CreateEx>(
+        reinterpret_cast<void*>(GetProcAddress(library, "D3DXCreateTextureFromFileExA")));
+    ASSERT_NE(create, nullptr);
+    auto* device = static_cast<IDirect3DDevice8*>(R()->Device->NativeHandle());
+    ImageInfo info{};
+    IDirect3DTexture8* texture = nullptr;
+    const HRESULT hr = create(device, Path("quad.jpg").c_str(), 8, 4, 1, 0, ::D3DFMT_UNKNOWN, ::D3DPOOL_DEFAULT,
+                              0xFFFFFFFF, 0xFFFFFFFF, 0, &info, nullptr, &texture);
+    ASSERT_EQ(hr, D3D_OK);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetLevelCount(), 1u);
+    D3DSURFACE_DESC desc{};
+    texture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Width, 8u);
+    EXPECT_EQ(desc.Height, 4u);
+    EXPECT_EQ(desc.Pool, ::D3DPOOL_DEFAULT);
+    EXPECT_EQ(info.Width, 16u);
+    EXPECT_EQ(info.Height, 16u);
+    EXPECT_EQ(info.ImageFileFormat, 1u);  // JPEG
+    texture->Release();
+    // Missing arguments are refused, not dereferenced.
+    EXPECT_LT(create(device, nullptr, 0, 0, 0, 0, ::D3DFMT_UNKNOWN, ::D3DPOOL_MANAGED, 0, 0, 0, nullptr, nullptr,
+                     &texture), 0);
+    EXPECT_LT(create(nullptr, Path("quad.jpg").c_str(), 0, 0, 0, 0, ::D3DFMT_UNKNOWN, ::D3DPOOL_MANAGED, 0, 0, 0,
+                     nullptr, nullptr, &texture), 0);
+    FreeLibrary(library);
+}
+
 }  // namespace
 }  // namespace vtl
