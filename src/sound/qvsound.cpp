@@ -153,8 +153,11 @@ SoundHost& Host() {
     return host;
 }
 
-std::unique_ptr<TSoundSystem>& Instance() {
-    static std::unique_ptr<TSoundSystem> instance;
+// Owned, but deliberately not destroyed at exit: a run that never reached StopSound
+// ends its process, and releasing audio objects from exit-time destructors would call
+// into libraries that may already be shutting down.
+TSoundSystem*& Instance() {
+    static TSoundSystem* instance = nullptr;
     return instance;
 }
 
@@ -167,7 +170,7 @@ std::string& Folder() {
 
 void SetSoundHost(SoundHost host) { Host() = std::move(host); }
 
-TSoundSystem* SoundSystem() { return Instance().get(); }
+TSoundSystem* SoundSystem() { return Instance(); }
 const std::string& SoundScratchFolder() { return Folder(); }
 
 void StartSound() {
@@ -183,15 +186,16 @@ void StartSound() {
         system.reset();
         return;
     }
-    Instance() = std::move(system);
+    Instance() = system.release();
 }
 
 void StopSound() {
     if (!Instance()) return;
-    Instance().reset();
+    delete Instance();
+    Instance() = nullptr;
     Host().clearFolder(Folder());
     // Files still held by the back end until its pending messages ran are freed now.
-    Host().services.timers->ProcessMessages();
+    if (Host().services.timers) Host().services.timers->ProcessMessages();
     Host().clearFolder(Folder());
 }
 

@@ -63,7 +63,7 @@ private:
     std::uint32_t interval_;
     UINT_PTR id_ = 0;
     TimerHandler handler_;
-    const EventErrorHandler& onError_;
+    EventErrorHandler onError_;
 };
 
 void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
