@@ -230,6 +230,7 @@ TEST_F(SceneTest, OverlayCountsEachSecondAndUsesTheLocaleSeparator) {
     const FrameReader frame(s);
     std::uint32_t now = 0;
     for (int second = 1; second <= 61; ++second) {
+        log().Clear();
         for (int i = 0; i < 25; ++i) {  // 25 frames 41 ms apart: the 25th passes 1000 ms
             now += 41;
             clock.now = now;
