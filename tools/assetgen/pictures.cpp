@@ -244,7 +244,7 @@ struct LightBlob {
 Rgb Environment(Vec3 r, const std::vector<LightBlob>& lights) {
   const double up = r.y;
   const Rgb horizon{0.85, 0.52, 0.32}, sky{0.62, 0.70, 0.88}, zenith{0.80, 0.86, 0.98};
-  const Rgb ground{0.05, 0.04, 0.05};
+  const Rgb ground{0.09, 0.075, 0.085};
   Rgb c;
   if (up >= 0) {
     c = Lerp(horizon, sky, SmoothStep(0.0, 0.45, up));

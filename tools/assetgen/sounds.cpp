@@ -121,7 +121,7 @@ Signal Helicopter(Prng& rng) {
 // ---- street one-shots -----------------------------------------------------------
 
 Signal PassingCar(Prng& rng) {
-  const double seconds = 4.0, pass = 2.0, speed = 14.0, distance = 3.0, sound = 343.0;
+  const double seconds = 4.0, pass = 2.0, speed = 12.0, distance = 4.0, sound = 343.0;
   Signal s(static_cast<std::size_t>(Samples(seconds)));
   Biquad tyres = dsp::BandPass(800, 0.5);
   Biquad body = dsp::LowPass(1500);
@@ -136,7 +136,8 @@ Signal PassingCar(Prng& rng) {
     double engine = 0;
     for (int k = 1; k <= 14; ++k) engine += Sin(kTwoPi * k * phase + 0.7 * k) / det::Pow(k, 0.8);
     const double near = distance / r;
-    s[i] = body.Run(0.2 * engine * near + 3.0 * tyres.Run(rng.Signed()) * near * near);
+    // Amplitude falls off as 1/r, so the approach and the fade stay audible.
+    s[i] = body.Run((0.2 * engine + 3.0 * tyres.Run(rng.Signed())) * near);
   }
   dsp::FadeEnds(s, 0.1, 0.1);
   dsp::Normalise(s, 0.8);
