@@ -155,7 +155,7 @@ double LowerJawField(Vec3 p) {
   std::vector<Vec3> path;
   path.push_back({arches.lower[0].centre.x, 0.0, 0});
   // The bone stands a little outside the tooth row, and flares toward the angle.
-  for (const Tooth& t : arches.lower) path.push_back({t.centre.x, t.centre.y * 1.15, 0});
+  for (const Tooth& t : arches.lower) path.push_back({t.centre.x, t.centre.y * 1.25, 0});
   path.push_back({2.4, 4.1, 0});
   path.push_back({1.0, 4.75, 0});
   double d = 1e9;
@@ -168,9 +168,9 @@ double LowerJawField(Vec3 p) {
     d = std::min(d, Plate(p, {a.x, a.y, top(f0)}, {b.x, b.y, top(f1)}, {b.x, b.y, bottom(f1) + 0.2},
                           {a.x, a.y, bottom(f0) + 0.2}, 0.42));
     // A rounded lower border, thicker than the plate above it.
-    d = std::min(d, sdf::TaperedCapsule(p, {a.x * 1.02, a.y * 1.05, bottom(f0) + 0.45},
-                                        {b.x * 1.02, b.y * 1.05, bottom(f1) + 0.45}, 0.68 - 0.2 * f0,
-                                        0.68 - 0.2 * f1));
+    d = std::min(d, sdf::TaperedCapsule(p, {a.x * 1.02, a.y * 1.08, bottom(f0) + 0.45},
+                                        {b.x * 1.02, b.y * 1.08, bottom(f1) + 0.45}, 0.7 - 0.2 * f0,
+                                        0.7 - 0.2 * f1));
   }
   d = SmoothUnion(d, Ellipsoid(p, {8.35, 0.0, -10.55}, {0.8, 2.1, 0.95}), 0.7);  // chin
   // The upright branch up to the joint below the ear, with the spur that rises under
