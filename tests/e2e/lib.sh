@@ -91,6 +91,6 @@ saver_start() {
 saver_alive() { kill -0 "$SAVER_PID" 2>/dev/null; }
 # saver_end_expected WHAT: waits for the saver to end with code 0.
 saver_end_expected() {
-    win_wait "$SAVER_PID" 20 || fail "$1: the saver did not end"
+    win_wait "$SAVER_PID" 60 || fail "$1: the saver did not end"
     [[ $WIN_CODE == 0 ]] || fail "$1: exit code $WIN_CODE"
 }

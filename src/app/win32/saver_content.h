@@ -1,0 +1,31 @@
+#pragma once
+// What the saver shows and plays, built from the Windows implementations of the
+// seams: the scene on Direct3D 8 with the d3d8ex texture loader, and the ambient
+// sound on the best audio back end with window-message timers.
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/host.h"
+#include "platform/registry.h"
+
+namespace vtl::win32 {
+
+class SaverContent {
+public:
+    SaverContent(IRegistry& registry, IHostFolders& folders);
+    ~SaverContent();
+    SaverContent(const SaverContent&) = delete;
+    SaverContent& operator=(const SaverContent&) = delete;
+
+    void SetupScene(HWND window, int width, int height);
+    void RenderFrame();
+    void StartSound();
+    void StopSound();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace vtl::win32
