@@ -1,3 +1,0 @@
-#include "app/win32/preview.h"
-
-void RunPreview(std::int32_t) {}

@@ -1,3 +1,0 @@
-#include "app/win32/runsaver.h"
-
-void RunSaver(vtl::IRegistry&, vtl::IHostFolders&) {}
