@@ -374,7 +374,7 @@ std::vector<WORD> EmptyDialogTemplate() {
 
 int RunSettingsDialog(vtl::IRegistry& registry) {
     using vtl::win32::SettingsForm;
-    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&classes);
 
     SettingsForm form(registry);
