@@ -111,7 +111,11 @@ Rgb WindowColour(Prng& rng, int palette) {
   };
   const Rgb& a = kPalettes[palette][0];
   const Rgb& b = kPalettes[palette][1];
-  return Lerp(a, b, rng.Uniform()) * rng.Uniform(0.55, 1.0);
+  // Separate statements: the order in which one expression's operands draw from
+  // the generator is up to the compiler.
+  const double hue = rng.Uniform();
+  const double level = rng.Uniform(0.55, 1.0);
+  return Lerp(a, b, hue) * level;
 }
 
 void DrawWindows(Canvas& c, Prng& rng, const Layer& L, int x0, int x1, int top) {

@@ -86,7 +86,11 @@ Signal Background(Prng& rng) {
   // Only smooth swells: anything distinct, a horn say, would mark the loop's
   // repeats every eight seconds.
   for (int car = 0; car < 7; ++car) {
-    AddWrapped(loop, DistantCar(rng), rng.Below(static_cast<int>(n)), rng.Uniform(0.25, 0.5));
+    // One draw per statement: argument order is up to the compiler, and the
+    // bytes must not be.
+    const Signal swell = DistantCar(rng);
+    const int start = rng.Below(static_cast<int>(n));
+    AddWrapped(loop, swell, start, rng.Uniform(0.25, 0.5));
   }
   dsp::Normalise(loop, 0.6);
   return loop;
@@ -230,7 +234,10 @@ Signal Voice(Prng& rng, double seconds) {
 Signal Crowd(Prng& rng) {
   const double seconds = 4.0;
   Signal s(static_cast<std::size_t>(Samples(seconds)));
-  for (int v = 0; v < 10; ++v) AddAt(s, Voice(rng, seconds), 0, rng.Uniform(0.4, 1.0));
+  for (int v = 0; v < 10; ++v) {
+    const Signal voice = Voice(rng, seconds);
+    AddAt(s, voice, 0, rng.Uniform(0.4, 1.0));
+  }
   dsp::Filter(s, dsp::LowPass(2400));
   Signal room = dsp::WhiteNoise(rng, static_cast<int>(s.size()));
   dsp::Filter(room, dsp::BandPass(500, 0.5));
