@@ -1,5 +1,7 @@
 // The generator's random numbers: SplitMix64, fixed seeds, no library
-// distributions, so every asset is the same on every machine.
+// distributions, so every asset is the same on every machine. Draw at most once
+// per call argument list or operator expression: the order in which a compiler
+// evaluates those is unspecified (g++ and clang differ), and with it the bytes.
 #pragma once
 
 #include <cstdint>
