@@ -21,9 +21,10 @@ export VTL_TEST_PASSWORD_FILE=$(winepath -w "$answer")
 saver_start
 sleep 2
 xdotool key a
+for _ in $(seq 100); do grep -q 'answer=0' "$answer.calls" 2>/dev/null && break; sleep 0.2; done
+grep -q 'answer=0' "$answer.calls" 2>/dev/null || fail "the password library was not asked"
 sleep 1
 saver_alive || fail "a refused password ended the saver"
-grep -q 'answer=0' "$answer.calls" || fail "the password library was not asked"
 shot "$E2E_OUT/after1.xwd"
 sleep 1
 shot "$E2E_OUT/after2.xwd"
