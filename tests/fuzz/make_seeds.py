@@ -41,3 +41,13 @@ put("mesh", "bad_size", mesh(1, 3, 1, 0, tri))
 for i, line in enumerate(["vtl3d.scr /s", "vtl3d.scr /c:123", "\"C:\\a b\\vtl3d.scr\" /p 4711",
                           "x -a -12", "x \"/\"s", "x /p 99999999999"]):
     put("runmode", "line%d" % i, line.encode())
+
+def wave(channels, bits, frames, fmt_tag=1, extra=b""):
+    data = bytes((i * 37) & 0xFF for i in range(frames * channels * bits // 8))
+    fmt = struct.pack("<HHIIHH", fmt_tag, channels, 22050, 22050 * channels * bits // 8, channels * bits // 8, bits)
+    body = b"WAVE" + extra + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(data)) + data
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+put("wave", "mono16", wave(1, 16, 8))
+put("wave", "stereo8_list", wave(2, 8, 5, extra=b"LIST\x03\x00\x00\x00abc\x00"))
+put("wave", "float", wave(1, 32, 4, fmt_tag=3))
