@@ -125,6 +125,9 @@ TEST_F(PackWin32Test, UnpackToTempUsesTheSystemTemporaryFolder) {
     ASSERT_GT(n, 0u);
     const std::string expected = Narrow(std::wstring(temp, n)) + "qvtmptxt.$$$";
 
+    // The scratch folder is shared with every other user of it in this prefix; start
+    // from an empty one so the count below is this test's own.
+    ClearFolder(expected);
     const std::string program = dir_;
     PackBytes::Of({{"numfont.bmp", "BM"}}).WriteTo(At("vtl3d.pak"));
     const std::string scratch = UnpackToTemp("vtl3d.pak", folders, program);
