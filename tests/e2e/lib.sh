@@ -76,8 +76,13 @@ SETTINGS_KEY='HKCU\Software\Vantorel3D'
 settings_reset() { wreg delete "$SETTINGS_KEY" /f >/dev/null || true; }
 # setting NAME VALUE: store one DWORD setting.
 setting() { wreg add "$SETTINGS_KEY" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }
-# The user's temporary folder inside the prefix, as a Unix path.
-wine_temp() { find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d -path '*AppData/Local/Temp' | head -n1; }
+# scratch_folder: the saver's scratch folder as a Unix path, from the prefix's own
+# %TEMP% (its place under drive_c differs between Wine versions).
+scratch_folder() {
+    local temp
+    temp=$(timeout 60 wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
+    echo "$(timeout 60 winepath -u "$temp" 2>/dev/null)/qvtmptxt.\$\$\$"
+}
 
 # saver_start [ARGS]: starts vtl3d.scr /s with the mouse parked at (500, 400) and
 # waits until its window shows; the window id is in SAVER_WINDOW.

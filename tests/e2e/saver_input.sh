@@ -5,10 +5,12 @@
 source "$(dirname "$0")/lib.sh"
 settings_reset
 setting EnableSounds 0
-scratch="$(wine_temp)/qvtmptxt.\$\$\$"
+scratch=$(scratch_folder)
+[[ $scratch == /*qvtmptxt.* ]] || fail "no scratch folder path: $scratch"
 
 saver_start
 sleep 2
+[[ ! -e $scratch ]] || fail "the scene's unpacked files are still there while it runs"
 xdotool key a
 saver_end_expected "key"
 note "a key ended the saver"

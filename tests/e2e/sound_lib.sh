@@ -1,12 +1,5 @@
 # Helpers of the sound scripts (sourced after lib.sh).
 SOUND_FILES="background.wav helicopter.wav Street1.wav Street2.wav Street3.wav Street4.wav Near1.wav Near2.wav Near3.wav"
-# scratch_folder: the saver's scratch folder as a Unix path, from the prefix's own %TEMP%
-# (its place under drive_c differs between Wine versions).
-scratch_folder() {
-    local temp
-    temp=$(timeout 60 wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
-    echo "$(timeout 60 winepath -u "$temp" 2>/dev/null)/qvtmptxt.\$\$\$"
-}
 # capture_mark: the capture's size now, in whole frames' bytes.
 capture_mark() {
     local size

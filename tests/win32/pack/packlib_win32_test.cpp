@@ -118,8 +118,16 @@ TEST_F(PackWin32Test, DeviceNamesNeverReachTheFileSystem) {
 }
 
 TEST_F(PackWin32Test, UnpackToTempUsesTheSystemTemporaryFolder) {
-    FakeRegistry registry;  // no uninstall key: the program's own folder
-    win32::HostFolders folders(registry);
+    // The pack lies in this test's folder, given as the install folder (the folder of
+    // the test program holds the real packs); the temporary folder is the system's.
+    struct TestFolders : IHostFolders {
+        FakeRegistry registry;
+        win32::HostFolders system{registry};
+        std::string install;
+        std::string InstallFolder() override { return install; }
+        std::string TempFolder() override { return system.TempFolder(); }
+    } folders;
+    folders.install = dir_;
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
     ASSERT_GT(n, 0u);
@@ -128,7 +136,7 @@ TEST_F(PackWin32Test, UnpackToTempUsesTheSystemTemporaryFolder) {
     // The scratch folder is shared with every other user of it in this prefix; start
     // from an empty one so the count below is this test's own.
     ClearFolder(expected);
-    const std::string program = dir_;
+    const std::string program = "C:\\no-such-folder";
     PackBytes::Of({{"numfont.bmp", "BM"}}).WriteTo(At("vtl3d.pak"));
     const std::string scratch = UnpackToTemp("vtl3d.pak", folders, program);
     EXPECT_EQ(scratch, expected);
