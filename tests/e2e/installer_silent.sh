@@ -45,6 +45,22 @@ wreg query "$DESKTOP" /v SCRNSAVE.EXE | grep -qiF 'C:\windows\system32\vtl3d.scr
     fail "not made the current screen saver"
 note "installed: $(grep -c . <(find "$INST" -type f)) files in the install folder, 2 in system32, uninstall key written"
 
+# The installed saver, started from the system folder, finds its packs through the
+# uninstall key (none lie beside it there) and shows the scene.
+settings_reset
+setting EnableSounds 0
+xdotool mousemove 500 400
+win_start installed "C:\\windows\\system32\\vtl3d.scr" /s
+SAVER_PID=$WIN_PID
+window_id '^Saver$' 40 >/dev/null || fail "the installed saver showed no window"
+sleep 3
+shot "$E2E_OUT/installed.xwd"
+xdotool key Escape
+saver_end_expected "installed saver"
+read -r r g b < <(xwdtool mean "$E2E_OUT/installed.xwd" 0 728 40 768)
+awk -v r="$r" -v g="$g" -v b="$b" 'BEGIN{exit !(r+g+b > 6)}' || fail "the installed saver showed no scene"
+note "the saver started from the system folder showed the scene from the installed packs"
+
 timeout 300 wine "C:\\Program Files\\Vantorel 3D Screensaver\\uninstall.exe" /S >"$E2E_OUT/uninstall.log" 2>&1 ||
     fail "uninstall ended with $?"
 settle
