@@ -8,19 +8,13 @@
 #include "platform/win32/dmusic_audio.h"
 #include "platform/win32/win32_msgtimers.h"
 #include "platform/win32/win32_text.h"
+#include "win32/message_pump.h"
 #include "sound/qvsound.h"
 
 namespace vtl {
 namespace {
 
-void Pump(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-}
+using testing::PumpMessages;
 
 void RemoveFolder(const std::string& folder) {
     WIN32_FIND_DATAW found;
@@ -59,7 +53,7 @@ TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
     StartSound();
     ASSERT_NE(SoundSystem(), nullptr);
     const float startX = SoundSystem()->HeliX();
-    Pump(1500);
+    PumpMessages(1500);
     EXPECT_NE(SoundSystem()->HeliX(), startX);  // the move timer ran
     StopSound();
     EXPECT_EQ(SoundSystem(), nullptr);

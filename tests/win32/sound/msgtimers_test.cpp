@@ -9,19 +9,12 @@
 
 #include "platform/errors.h"
 #include "platform/win32/win32_msgtimers.h"
+#include "win32/message_pump.h"
 
 namespace vtl {
 namespace {
 
-// Dispatches this thread's messages for about the given time.
-void Pump(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-}
+using testing::PumpMessages;
 
 TEST(MessageTimers, HandlersRunFromTheLoopUntilTheTimerGoes) {
     std::vector<std::string> errors;
@@ -32,12 +25,12 @@ TEST(MessageTimers, HandlersRunFromTheLoopUntilTheTimerGoes) {
         ++fired;
         seen = &sender;
     });
-    Pump(300);
+    PumpMessages(300);
     EXPECT_GE(fired, 3);
     EXPECT_EQ(seen, timer.get());
     timer.reset();
     const int before = fired;
-    Pump(100);
+    PumpMessages(100);
     EXPECT_EQ(fired, before);
     EXPECT_TRUE(errors.empty());
 }
@@ -48,7 +41,7 @@ TEST(MessageTimers, OnlyAChangedIntervalRestartsTheCountdown) {
     auto timer = timers.CreateTimer(200, [&](IMessageTimer&) { ++fired; });
     // Setting the same interval again and again must not keep pushing the first call away.
     for (int i = 0; i < 10; ++i) {
-        Pump(40);
+        PumpMessages(40);
         timer->SetInterval(200);
     }
     EXPECT_GE(fired, 1);
@@ -56,7 +49,7 @@ TEST(MessageTimers, OnlyAChangedIntervalRestartsTheCountdown) {
     fired = 0;
     for (int i = 0; i < 10; ++i) {
         timer->SetInterval(i % 2 ? 150 : 160);
-        Pump(40);
+        PumpMessages(40);
     }
     EXPECT_EQ(fired, 0);
     EXPECT_EQ(timer->Interval(), 150u);
@@ -69,7 +62,7 @@ TEST(MessageTimers, AnErrorInAHandlerGoesToTheErrorHandlerAndTheTimerGoesOn) {
     auto timer = timers.CreateTimer(20, [&](IMessageTimer&) {
         if (++fired == 1) throw EDirectAudio("Cannot create segment object from file x.wav");
     });
-    Pump(300);
+    PumpMessages(300);
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.front(), "Cannot create segment object from file x.wav");
     EXPECT_EQ(errors.size(), 1u);
