@@ -9,7 +9,7 @@ packages=(
   wine wine64 xvfb xdotool x11-apps x11-utils
   libjpeg62-turbo-dev libjpeg-turbo-progs zlib1g-dev
   nsis fp-utils
-  sox bc python3
+  procps diffutils
 )
 missing=()
 for p in "${packages[@]}"; do
