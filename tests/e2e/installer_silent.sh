@@ -53,7 +53,7 @@ xdotool mousemove 500 400
 win_start installed "C:\\windows\\system32\\vtl3d.scr" /s
 SAVER_PID=$WIN_PID
 window_id '^Saver$' 40 >/dev/null || fail "the installed saver showed no window"
-sleep 3
+wait_drawn
 shot "$E2E_OUT/installed.xwd"
 xdotool key Escape
 saver_end_expected "installed saver"

@@ -99,3 +99,16 @@ saver_end_expected() {
     win_wait "$SAVER_PID" 60 || fail "$1: the saver did not end"
     [[ $WIN_CODE == 0 ]] || fail "$1: exit code $WIN_CODE"
 }
+# wait_drawn: waits (up to 30 s) until the saver's picture has reached the screen, the
+# bottom-left corner no longer the black of a fresh window; slow machines take longer
+# than fast ones for the first frames.
+wait_drawn() {
+    local i r g b
+    for ((i = 0; i < 60; i++)); do
+        shot "$E2E_OUT/wait.xwd"
+        read -r r g b < <(xwdtool mean "$E2E_OUT/wait.xwd" 0 0 40 40)
+        awk -v r="$r" -v g="$g" -v b="$b" 'BEGIN{exit !(r+g+b > 6)}' && { sleep 1; return 0; }
+        sleep 0.5
+    done
+    fail "the saver's picture never reached the screen"
+}

@@ -8,7 +8,7 @@ trap 'wreg delete "HKCU\\Control Panel\\Desktop" /v LogPixels /f >/dev/null 2>&1
 wreg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 
 saver_start
-sleep 3
+wait_drawn
 geometry=$(xdotool getwindowgeometry "$SAVER_WINDOW" | awk '/Geometry/{print $2}')
 shot "$E2E_OUT/scaled.xwd"
 keep_png "$E2E_OUT/scaled.xwd" saver-144dpi

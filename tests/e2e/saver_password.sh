@@ -19,7 +19,7 @@ echo 0 >"$answer"
 export VTL_TEST_PASSWORD_FILE=$(winepath -w "$answer")
 
 saver_start
-sleep 2
+wait_drawn
 xdotool key a
 for _ in $(seq 100); do grep -q 'answer=0' "$answer.calls" 2>/dev/null && break; sleep 0.2; done
 grep -q 'answer=0' "$answer.calls" 2>/dev/null || fail "the password library was not asked"

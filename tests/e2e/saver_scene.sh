@@ -9,7 +9,7 @@ out=$E2E_OUT
 
 # 1. Defaults: background, bright centre, turning.
 saver_start
-sleep 3
+wait_drawn
 shot "$out/a.xwd"
 sleep 1
 shot "$out/b.xwd"
@@ -39,7 +39,7 @@ setting Speed 0
 for glasses in 1 0; do
     setting ShowGlasses $glasses
     saver_start
-    sleep 3
+    wait_drawn
     shot "$out/glasses$glasses.xwd"
     xdotool key Escape
     saver_end_expected "glasses $glasses"
@@ -56,7 +56,8 @@ setting ShowGlasses 1
 setting ShowFPS 1
 setting ShowActivityTime 1
 saver_start
-sleep 3
+wait_drawn
+sleep 1  # the lines appear with the first update, after a second
 shot "$out/overlay.xwd"
 keep_png "$out/overlay.xwd" overlay
 xdotool key Escape
