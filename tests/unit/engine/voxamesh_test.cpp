@@ -43,8 +43,11 @@ struct Bytes {
 class MeshFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vtl_mesh_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        // Parameterised tests are named "Name/3": one folder per test, not a sub-folder.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (auto& c : name)
+            if (c == '/') c = '_';
+        dir_ = fs::temp_directory_path() / ("vtl_mesh_" + name);
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         path_ = (dir_ / "m.msh").string();
