@@ -53,14 +53,6 @@ bool VerifySaverPassword(IRegistry& registry, IPasswordHost& host, std::intptr_t
     return answer;
 }
 
-std::string FolderOfProgram(const std::string& programPath) {
-    const auto cut = programPath.find_last_of("\\:");
-    if (cut == std::string::npos) return ".";  // never empty: a bare name lies in the working folder
-    if (programPath[cut] == ':') return programPath.substr(0, cut + 1);
-    const bool driveRoot = cut == 2 && programPath[1] == ':';
-    return programPath.substr(0, driveRoot ? cut + 1 : cut);
-}
-
 std::string GetInstallFolder(IRegistry& registry, const std::string& programPath) {
     for (const auto root : {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser}) {
         if (auto key = registry.OpenKey(root, kUninstallKey)) {

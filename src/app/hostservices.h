@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/files.h"  // FolderOfProgram
 #include "platform/registry.h"
 
 namespace vtl {
@@ -31,10 +32,6 @@ bool VerifySaverPassword(IRegistry& registry, IPasswordHost& host, std::intptr_t
 // program cannot read as an integer counts as protection: the password dialog is
 // then shown where the host has one, rather than a protected saver ending freely.
 bool SaverPasswordInForce(IRegistryKey& desktop);
-
-// The folder of a program file: up to the last "\" or ":", without that "\" unless
-// the folder is a drive root.
-std::string FolderOfProgram(const std::string& programPath);
 
 // The installer's folder (machine key, then user key), else the program's folder.
 std::string GetInstallFolder(IRegistry& registry, const std::string& programPath);

@@ -88,8 +88,15 @@ std::vector<std::string> ListFolder(const std::string& folder);
 // a separator; empty when no safe folder can be had.
 std::string PrivateTempFolder(const std::string& tempFolder);
 
+// The full path of the running program's file; empty when it cannot be told.
+std::string ExecutablePath();
+
 // The folder of the running program: its full path up to the last separator, without
 // that separator unless it is a root. Empty when it cannot be told.
 std::string ExecutableFolder();
+
+// The folder of a Windows program path: up to the last "\" or ":", without that "\"
+// unless the folder is a drive root (D:\x.scr lies in D:\). A bare name lies in ".".
+std::string FolderOfProgram(const std::string& programPath);
 
 }  // namespace vtl

@@ -1,7 +1,5 @@
 #include "app/win32/host_win32.h"
 
-#include <vector>
-
 #include "platform/win32/win32_text.h"
 
 namespace vtl::win32 {
@@ -28,15 +26,6 @@ private:
 };
 
 }  // namespace
-
-std::string ProgramPath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    while (true) {
-        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n < buffer.size()) return Narrow(std::wstring(buffer.data(), n));
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 std::string SystemFolderWithSlash() {
     wchar_t buffer[MAX_PATH + 1] = {};

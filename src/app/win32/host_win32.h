@@ -1,16 +1,16 @@
 #pragma once
-// Windows side of the host services: the program's own path, the system folder,
-// the saver-password libraries and the install and temporary folders.
+// Windows side of the host services: the system folder, the saver-password
+// libraries and the install and temporary folders.
 #include <windows.h>
 
 #include <string>
 
 #include "app/hostservices.h"
+#include "platform/files.h"
 #include "platform/host.h"
 
 namespace vtl::win32 {
 
-std::string ProgramPath();
 // The system directory with exactly one trailing backslash.
 std::string SystemFolderWithSlash();
 
@@ -33,7 +33,7 @@ void ChangeSaverPassword(HWND owner, const std::string& libraryFolder = SystemFo
 class HostFolders : public IHostFolders {
 public:
     explicit HostFolders(IRegistry& registry) : registry_(registry) {}
-    std::string InstallFolder() override { return GetInstallFolder(registry_, ProgramPath()); }
+    std::string InstallFolder() override { return GetInstallFolder(registry_, ExecutablePath()); }
     std::string TempFolder() override;
 
 private:

@@ -36,7 +36,7 @@ void RunSaverOnce(IRegistry& registry, IHostFolders& folders) {
 
 void ShowApplicationError(const std::exception_ptr& error) {
     const auto report = DescribeException(error);
-    std::string module = win32::ProgramPath();
+    std::string module = ExecutablePath();
     module.erase(0, module.find_last_of("\\:") + 1);
     const auto text = FormatApplicationError(report.typeName, module, report.address, report.message);
     MessageBoxW(nullptr, Widen(text).c_str(), Widen(kApplicationErrorCaption).c_str(),

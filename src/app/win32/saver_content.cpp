@@ -1,9 +1,6 @@
 #include "app/win32/saver_content.h"
 
-#include "app/apperror.h"
-#include "app/hostservices.h"
 #include "app/scrutils.h"
-#include "app/win32/host_win32.h"
 #include "pack/packlib.h"
 #include "platform/random.h"
 #include "platform/win32/d3d8_device.h"
@@ -44,7 +41,6 @@ struct SaverContent::Parts {
     TickClock clock;
     Win32MessageTimers timers{ShowTimerError};
     std::unique_ptr<IRandom> random = CreateClockRandom();
-    std::string programFolder = FolderOfProgram(ProgramPath());
 };
 
 SaverContent::SaverContent(IRegistry& registry, IHostFolders& folders)
@@ -61,7 +57,6 @@ void SaverContent::SetupScene(HWND window, int width, int height) {
     services.direct3DCreate = CreateD3D8;
     services.textureLoader = CreateD3D8ExTextureLoader();
     services.decimalSeparator = UserDecimalSeparator();
-    services.programFolder = parts_->programFolder;
     vtl::SetupScene(std::move(services), window, width, height);
 }
 
@@ -74,9 +69,7 @@ void SaverContent::StartSound() {
     host.services.createAudio = CreateBestAudioBackend;
     host.services.timers = &parts.timers;
     host.services.random = parts.random.get();
-    host.unpackToTemp = [&parts](const std::string& pack) {
-        return UnpackToTemp(pack, parts.folders, parts.programFolder);
-    };
+    host.unpackToTemp = [&parts](const std::string& pack) { return UnpackToTemp(pack, parts.folders); };
     host.clearFolder = [](const std::string& folder) { ClearFolder(folder); };
     SetSoundHost(std::move(host));
     vtl::StartSound();

@@ -337,14 +337,14 @@ void SettingsForm::NormaliseTiming() {
 }
 
 void SettingsForm::ShowHelp() {
-    const std::string file = HelpTopicPath(GetInstallFolder(registry_, ProgramPath()));
+    const std::string file = HelpTopicPath(GetInstallFolder(registry_, ExecutablePath()));
     if (!htmlHelp_) return;
     // Owned by the desktop, so the help stays open when the dialog closes.
     htmlHelp_(GetDesktopWindow(), ToAnsi(file).c_str(), 0 /* HH_DISPLAY_TOPIC */, 0);
 }
 
 void SettingsForm::GetMoreLabelClick() {
-    const std::string program = ProgramPath();
+    const std::string program = ExecutablePath();
     const std::string shortcut =
         WebShortcutPath(GetInstallFolder(registry_, program), FolderOfProgram(program), FileExists);
     ShellExecuteW(nullptr, L"open", Widen(shortcut).c_str(), nullptr, nullptr, SW_SHOWNORMAL);

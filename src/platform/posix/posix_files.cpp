@@ -138,11 +138,14 @@ std::string PrivateTempFolder(const std::string& tempFolder) {
     return ok ? path + '/' : std::string();
 }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return {};
-    const std::string path(buffer, static_cast<std::size_t>(n));
+    return n <= 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string ExecutableFolder() {
+    const std::string path = ExecutablePath();
     const auto at = path.rfind('/');
     if (at == std::string::npos) return {};
     return at == 0 ? std::string("/") : path.substr(0, at);

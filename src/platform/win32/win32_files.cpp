@@ -3,6 +3,8 @@
 // Left out: long-path (\\?\) prefixes; the paths used here are short.
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/files.h"
 #include "platform/win32/win32_text.h"
 
@@ -103,16 +105,19 @@ std::vector<std::string> ListFolder(const std::string& folder) {
 
 std::string PrivateTempFolder(const std::string& tempFolder) { return tempFolder; }
 
+std::string ExecutablePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    while (true) {
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) return Narrow(std::wstring(buffer.data(), n));
+        buffer.resize(buffer.size() * 2);  // the path was cut to the buffer: ask again
+    }
+}
+
 std::string ExecutableFolder() {
-    wchar_t buffer[MAX_PATH + 1];
-    const DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH) return {};
-    const std::string path = Narrow(std::wstring(buffer, n));
-    const auto at = path.find_last_of("\\:");
-    if (at == std::string::npos) return {};
-    // A drive root keeps its separator: C:\x.scr lives in C:\, not C:.
-    if (at == 2 && path[1] == ':' && path[2] == '\\') return path.substr(0, 3);
-    return path.substr(0, at);
+    const std::string path = ExecutablePath();
+    return path.empty() ? std::string() : FolderOfProgram(path);
 }
 
 }  // namespace vtl

@@ -18,7 +18,7 @@ TEST(HostWin32, SystemFolderEndsWithOneBackslash) {
 }
 
 TEST(HostWin32, ProgramPathIsThisTestProgram) {
-    const auto path = win32::ProgramPath();
+    const auto path = ExecutablePath();
     EXPECT_NE(path.find("vtl_win32_tests.exe"), std::string::npos) << path;
 }
 
@@ -49,7 +49,7 @@ TEST(HostWin32, InstallFolderFallsBackToTheProgramFolder) {
     Win32Registry registry;
     RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantorel 3D Screensaver_is1");
     win32::HostFolders folders(registry);
-    auto program = win32::ProgramPath();
+    auto program = ExecutablePath();
     program.erase(program.find_last_of('\\'));
     EXPECT_EQ(folders.InstallFolder(), program);
     EXPECT_FALSE(folders.TempFolder().empty());

@@ -17,7 +17,7 @@ namespace {
 
 // The stand-ins lie in bin\standins beside this program.
 std::string StandinFolder() {
-    auto path = win32::ProgramPath();
+    auto path = ExecutablePath();
     return path.substr(0, path.find_last_of('\\') + 1) + "standins\\";
 }
 
