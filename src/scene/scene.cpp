@@ -205,6 +205,11 @@ void RenderSceneFrame() {
     if (Scene* scene = SceneSlot().get()) scene->RenderFrame();
 }
 
+void ReleaseScene() {
+    SceneSlot().reset();
+    InitDirect3D(0);
+}
+
 Scene* CurrentScene() { return SceneSlot().get(); }
 
 }  // namespace vtl

@@ -124,6 +124,11 @@ float NextRotationAngle(float angle, float step);
 // one) and sets it up; RenderSceneFrame does nothing before that.
 void SetupScene(SceneServices services, WindowHandle window, std::int32_t width, std::int32_t height);
 void RenderSceneFrame();
+// Releases the saver's scene with its device objects and the shared Direct3D object,
+// after the last frame: the device goes down in order while the saver still runs,
+// rather than among the process's exit-time teardown. RenderSceneFrame then does
+// nothing.
+void ReleaseScene();
 // The scene SetupScene made, or null.
 Scene* CurrentScene();
 

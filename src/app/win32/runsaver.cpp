@@ -169,6 +169,9 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
     if (g_run.pendingError) std::rethrow_exception(g_run.pendingError);
 
     ShowWindow(g_run.window, SW_HIDE);
+    // No frame comes after this: release the device in order now, while the saver still
+    // runs, rather than amid the exit of Direct3D's and the driver's own threads.
+    g_run.content->ReleaseScene();
     g_run.content->StopSound();
     if (!useCurrentMode) RestoreVideoMode();
     SystemParametersInfoW(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);

@@ -62,6 +62,8 @@ void SaverContent::SetupScene(HWND window, int width, int height) {
 
 void SaverContent::RenderFrame() { RenderSceneFrame(); }
 
+void SaverContent::ReleaseScene() { vtl::ReleaseScene(); }
+
 void SaverContent::StartSound() {
     Parts& parts = *parts_;
     parts.random->Randomize();

@@ -20,6 +20,7 @@ public:
 
     void SetupScene(HWND window, int width, int height);
     void RenderFrame();
+    void ReleaseScene();
     void StartSound();
     void StopSound();
 

@@ -271,6 +271,12 @@ TEST_F(SceneTest, TheSaversOneSceneIsMadeBySetupScene) {
     EXPECT_EQ(CurrentScene()->RotationAngle, -90.9f);
     EXPECT_EQ(log().Count("Present"), 1u);
     EXPECT_TRUE(quitCodes.empty());
+
+    ReleaseScene();
+    EXPECT_EQ(CurrentScene(), nullptr);
+    log().Clear();
+    RenderSceneFrame();
+    EXPECT_EQ(log().Count("Present"), 0u);
 }
 
 }  // namespace
