@@ -13,12 +13,12 @@ top=$PWD
 scripts/install-deps.sh
 cmake --preset native >/dev/null && cmake --build --preset native
 cmake --preset windows >/dev/null && cmake --build --preset windows
-bin=$top/build/windows/bin
+source scripts/wine-tree.sh
+pick_wine_tree
+bin=$WINE_TREE/bin
 
 if [[ ${1:-} != --headless && -n ${DISPLAY:-} ]]; then
-  export WINEPREFIX=$top/build/winebed/prefix WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" WINEDEBUG=-all
-  tests/winebed/winebed.sh boot
-  exec timeout 3600 wine explorer /desktop=Vantorel,1024x768 "$bin/vtl3d.scr" /s
+  exec tests/winebed/winebed.sh run --host-display --timeout 3600 --desktop 1024x768 -- "$bin/vtl3d.scr" /s
 fi
 
 out=${2:-$top/build/screenshot.png}

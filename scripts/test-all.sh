@@ -16,6 +16,12 @@ stamp "native build done"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 stamp "windows build done"
+source scripts/wine-tree.sh
+pick_wine_tree
+stamp "Wine runs $WINE_TREE"
+# The native tree's Wine tests run that tree's programs.
+cmake --preset native -DVTL_WINDOWS_DIR="$WINE_TREE" >/dev/null
+cmake --build --preset native
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 stamp "fuzz build done"

@@ -5,11 +5,17 @@
 ; Path" value. Everything installed here is removed again by the uninstaller.
 ;
 ; Defined by the build: BINDIR (folder holding the shipped files), OUTFILE, VERSION,
-; optionally TARGET (amd64-unicode unless told otherwise).
+; optionally TARGET (x86-unicode unless told otherwise).
+;
+; The saver is a 32-bit program, and so is this installer: on 64-bit Windows the
+; system sends its files to SysWOW64 (where the Screen Saver settings list 32-bit
+; savers) and its keys to the 32-bit registry view (where the 32-bit saver reads its
+; uninstall key). Nothing here turns that redirection off. amd64-unicode is built
+; only for the Wine test bed's 64-bit build, which is never shipped.
 
 Unicode true
 !ifndef TARGET
-  !define TARGET amd64-unicode
+  !define TARGET x86-unicode
 !endif
 Target ${TARGET}
 
@@ -22,7 +28,11 @@ Target ${TARGET}
 
 Name "${APPNAME}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\${APPNAME}"
+!if ${TARGET} == amd64-unicode
+  InstallDir "$PROGRAMFILES64\${APPNAME}"
+!else
+  InstallDir "$PROGRAMFILES\${APPNAME}"
+!endif
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ShowInstDetails show
@@ -34,24 +44,29 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-; A 32-bit installer would otherwise be sent to SysWOW64 and the 32-bit registry
-; view; the saver is a 64-bit program and reads the 64-bit view.
-!macro NativeViews
-  SetRegView 64
-  ${DisableX64FSRedirection}
+; Where the saver really lies, as a 64-bit reader of SCRNSAVE.EXE or of the
+; uninstall key's icon sees it: $SYSDIR names system32 even where the system has
+; put a 32-bit installer's files into SysWOW64.
+Var SaverPath
+!macro FindSaverPath
+  StrCpy $SaverPath "$SYSDIR\vtl3d.scr"
+  !if ${TARGET} != amd64-unicode
+    ${If} ${RunningX64}
+      StrCpy $SaverPath "$WINDIR\SysWOW64\vtl3d.scr"
+    ${EndIf}
+  !endif
 !macroend
 
 Function .onInit
-  !insertmacro NativeViews
+  !insertmacro FindSaverPath
 FunctionEnd
 
 Function un.onInit
-  !insertmacro NativeViews
+  !insertmacro FindSaverPath
 FunctionEnd
 
 Section "${APPNAME} (required)" SecProgram
   SectionIn RO
-  !insertmacro NativeViews
   SetOverwrite on
 
   SetOutPath "$SYSDIR"
@@ -69,7 +84,7 @@ Section "${APPNAME} (required)" SecProgram
   WriteRegStr HKLM "${UNINSTKEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTKEY}" "DisplayName" "${APPNAME}"
   WriteRegStr HKLM "${UNINSTKEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTKEY}" "DisplayIcon" "$SYSDIR\vtl3d.scr"
+  WriteRegStr HKLM "${UNINSTKEY}" "DisplayIcon" "$SaverPath"
   WriteRegStr HKLM "${UNINSTKEY}" "Publisher" "Vantorel"
   WriteRegStr HKLM "${UNINSTKEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKLM "${UNINSTKEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
@@ -78,12 +93,10 @@ Section "${APPNAME} (required)" SecProgram
 SectionEnd
 
 Section "Make it the current screen saver" SecCurrent
-  !insertmacro NativeViews
-  WriteRegStr HKCU "${DESKTOPKEY}" "SCRNSAVE.EXE" "$SYSDIR\vtl3d.scr"
+  WriteRegStr HKCU "${DESKTOPKEY}" "SCRNSAVE.EXE" "$SaverPath"
 SectionEnd
 
 Section "Uninstall"
-  !insertmacro NativeViews
   Delete "$SYSDIR\vtl3d.scr"
   Delete "$SYSDIR\d3d8ex.dll"
 
@@ -97,7 +110,7 @@ Section "Uninstall"
   ; Only a choice that points at the removed saver is withdrawn; another saver the
   ; user picked since then stays.
   ReadRegStr $0 HKCU "${DESKTOPKEY}" "SCRNSAVE.EXE"
-  ${If} $0 == "$SYSDIR\vtl3d.scr"
+  ${If} $0 == "$SaverPath"
     DeleteRegValue HKCU "${DESKTOPKEY}" "SCRNSAVE.EXE"
   ${EndIf}
 

@@ -9,9 +9,9 @@ namespace vtl {
 inline constexpr const char* kApplicationErrorCaption = "Application Error";
 
 // "Exception <type> in module <module> at <address>.\n<message>" plus a full stop
-// when the message does not already end with one. The address is printed with at
-// least eight hexadecimal digits; a 64-bit address that needs more keeps them all,
-// since a cut address would point somewhere else.
+// when the message does not already end with one. The address of the 32-bit program
+// is exactly eight hexadecimal digits; a native 64-bit build that needs more keeps
+// them all, since a cut address would point somewhere else.
 std::string FormatApplicationError(const std::string& typeName, const std::string& moduleName,
                                    std::uintptr_t address, const std::string& message);
 

@@ -8,8 +8,8 @@ source "$(dirname "$0")/lib.sh"
 SETUP=$VTL_WIN_BIN/vtl3d-setup.exe
 [[ -f $SETUP ]] || fail "no $SETUP"
 C=$WINEPREFIX/drive_c
-SYS=$C/windows/system32
-INST="$C/Program Files/Vantorel 3D Screensaver"
+SYS=$PROGRAM_SYSDIR
+INST="$PROGRAM_FILES/Vantorel 3D Screensaver"
 UNINST='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Vantorel 3D Screensaver_is1'
 DESKTOP='HKCU\Control Panel\Desktop'
 
@@ -37,20 +37,22 @@ wreg query "$UNINST" >"$E2E_OUT/key.txt" || fail "no uninstall key"
 expect_value() {
     grep -qF "    $1    REG_SZ    $2" "$E2E_OUT/key.txt" || fail "$1: expected '$2' in: $(cat "$E2E_OUT/key.txt")"
 }
-expect_value "Inno Setup: App Path" 'C:\Program Files\Vantorel 3D Screensaver'
+expect_value "Inno Setup: App Path" "$PROGRAM_FILES_WIN\\Vantorel 3D Screensaver"
 expect_value DisplayName "Vantorel 3D Screensaver"
-expect_value UninstallString '"C:\Program Files\Vantorel 3D Screensaver\uninstall.exe"'
+expect_value UninstallString "\"$PROGRAM_FILES_WIN\\Vantorel 3D Screensaver\\uninstall.exe\""
 grep -qE '    DisplayVersion    REG_SZ    [0-9]' "$E2E_OUT/key.txt" || fail "no DisplayVersion"
-wreg query "$DESKTOP" /v SCRNSAVE.EXE | grep -qiF 'C:\windows\system32\vtl3d.scr' ||
+SAVER_PATH="$PROGRAM_SYSDIR_WIN\\vtl3d.scr"
+wreg query "$DESKTOP" /v SCRNSAVE.EXE | grep -qiF "$SAVER_PATH" ||
     fail "not made the current screen saver"
-note "installed: $(grep -c . <(find "$INST" -type f)) files in the install folder, 2 in system32, uninstall key written"
+note "installed: $(grep -c . <(find "$INST" -type f)) files in the install folder, 2 in $PROGRAM_SYSDIR_WIN, uninstall key written"
 
-# The installed saver, started from the system folder, finds its packs through the
-# uninstall key (none lie beside it there) and shows the scene.
+# The installed saver, started as Windows starts it (from the path SCRNSAVE.EXE
+# names), finds its packs through the uninstall key (none lie beside it there) and
+# shows the scene.
 settings_reset
 setting EnableSounds 0
 xdotool mousemove 500 400
-win_start installed "C:\\windows\\system32\\vtl3d.scr" /s
+win_start installed "$SAVER_PATH" /s
 SAVER_PID=$WIN_PID
 window_id '^Saver$' 40 >/dev/null || fail "the installed saver showed no window"
 wait_drawn
@@ -61,7 +63,7 @@ read -r r g b < <(xwdtool mean "$E2E_OUT/installed.xwd" 0 728 40 768)
 awk -v r="$r" -v g="$g" -v b="$b" 'BEGIN{exit !(r+g+b > 6)}' || fail "the installed saver showed no scene"
 note "the saver started from the system folder showed the scene from the installed packs"
 
-timeout 300 wine "C:\\Program Files\\Vantorel 3D Screensaver\\uninstall.exe" /S >"$E2E_OUT/uninstall.log" 2>&1 ||
+timeout 300 wine "$PROGRAM_FILES_WIN\\Vantorel 3D Screensaver\\uninstall.exe" /S >"$E2E_OUT/uninstall.log" 2>&1 ||
     fail "uninstall ended with $?"
 settle
 snapshot after

@@ -68,8 +68,31 @@ shot() { xwd -root -silent >"$1"; }
 xwdtool() { "$VTL_NATIVE_BIN/xwdtool" "$@"; }
 keep_png() { xwdtool png "$1" "$E2E_KEEP/$2.png" || true; }
 
-# wreg ARGS...: the registry of the bed's prefix, through Wine's own reg.exe.
-wreg() { timeout 60 wine reg "$@" 2>/dev/null | tr -d '\r'; }
+# The Windows programs under test are 32-bit (the product) or, on a bed that cannot
+# run 32-bit Wine, the 64-bit test-bed build; where they live and which registry
+# view they read follows from that, as it does on Windows.
+pe_machine() {  # PE machine field of a file, in hex (14c: i386, 8664: x86-64)
+    local at
+    at=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+    od -An -tx2 -j$((at + 4)) -N2 "$1" | tr -d ' '
+}
+if [[ $(pe_machine "$VTL_WIN_BIN/vtl3d.scr") == 14c ]]; then WIN_PROGRAM_BITS=32; else WIN_PROGRAM_BITS=64; fi
+# The system folder of such a program: SysWOW64 for a 32-bit one on 64-bit Windows.
+if [[ $WIN_PROGRAM_BITS == 32 && ${WINEBED_ARCH:-win64} == win64 ]]; then
+    PROGRAM_SYSDIR_WIN='C:\windows\syswow64'
+    PROGRAM_FILES_WIN='C:\Program Files (x86)'
+    PROGRAM_SYSDIR=$WINEPREFIX/drive_c/windows/syswow64
+    PROGRAM_FILES="$WINEPREFIX/drive_c/Program Files (x86)"
+else
+    PROGRAM_SYSDIR_WIN='C:\windows\system32'
+    PROGRAM_FILES_WIN='C:\Program Files'
+    PROGRAM_SYSDIR=$WINEPREFIX/drive_c/windows/system32
+    PROGRAM_FILES="$WINEPREFIX/drive_c/Program Files"
+fi
+
+# wreg ARGS...: the registry of the bed's prefix, through Wine's own reg.exe, in the
+# view the programs under test read (the 32-bit one for the 32-bit product).
+wreg() { timeout 60 wine reg "$@" "/reg:$WIN_PROGRAM_BITS" 2>/dev/null | tr -d '\r'; }
 
 SETTINGS_KEY='HKCU\Software\Vantorel3D'
 # settings_reset: an empty hive for the saver's settings.

@@ -5,7 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 settings_reset
 setting EnableSounds 0
-system32=$WINEPREFIX/drive_c/windows/system32
+system32=$PROGRAM_SYSDIR
 desktop='HKCU\Control Panel\Desktop'
 cleanup_password() {
     rm -f "$system32/PASSWORD.CPL"

@@ -5,26 +5,73 @@
 #   winebed.sh boot                                   boot the prefix once (reused later)
 #   winebed.sh run  [opts] -- prog.exe args...        run one Windows program, return its code
 #   winebed.sh with [opts] -- command args...         run a shell command inside the bed
+#   winebed.sh runs32                                 exit 0 if 32-bit Windows programs can run
+# WINEBED_ARCH picks the prefix: win64 (default; a 32-bit program runs there under
+# WoW64, as on the usual user's 64-bit Windows) or win32 (32-bit Windows). A bed that
+# cannot give what was asked (win32 where 32-bit Wine cannot start) exits with 77,
+# which CTest reports as skipped.
 # opts: --timeout SECONDS (default 300)   --screen WxHxD (default 1024x768x24)
 #       --desktop WxH   (run: inside a Wine virtual desktop, the only place where the
 #                        display mode can change under Xvfb)
 #       --no-sound      (no ALSA device at all, instead of the file capture)
+#       --host-display  (your own display, HOME and sound instead of private ones)
 # Inside `with`, these are exported: DISPLAY, WINEPREFIX, HOME, WINEDLLOVERRIDES,
-# WINEDEBUG, WINEBED_CAPTURE (the raw ALSA capture: float32 stereo 48 kHz), WINEBED_DIR.
+# WINEDEBUG, WINEBED_CAPTURE (the raw ALSA capture: float32 stereo 48 kHz), WINEBED_DIR,
+# WINEBED_ARCH, WINEBED_RUNS32 (1 where 32-bit Windows programs run), and a PATH whose
+# `wine` starts the loader that can run here.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=${WINEBED_ROOT:-$here/../../build/winebed}
 mkdir -p "$root"
 root=$(cd "$root" && pwd)
-export WINEPREFIX=$root/prefix
+export WINEBED_ARCH=${WINEBED_ARCH:-win64}
+case $WINEBED_ARCH in
+    win64) export WINEPREFIX=$root/prefix ;;
+    win32) export WINEPREFIX=$root/prefix32 ;;
+    *) echo "winebed: WINEBED_ARCH must be win64 or win32" >&2; exit 2 ;;
+esac
 # mscoree/mshtml: no Mono or Gecko installers; winedbg disabled: a crash ends the
 # process at once with a non-zero code instead of waiting in the debugger.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d${WINEBED_EXTRA_OVERRIDES:+;$WINEBED_EXTRA_OVERRIDES}"
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEARCH=win64
+export WINEARCH=$WINEBED_ARCH
 
 die() { echo "winebed: $*" >&2; exit 2; }
+skip() { echo "winebed: SKIPPED: $*" >&2; exit 77; }
+
+# Debian's 32-bit Wine is a 32-bit Linux program: a kernel (or a virtual machine)
+# without 32-bit support cannot start it, and Debian's `wine` then fails outright,
+# 64-bit programs included.
+loader32=/usr/lib/wine/wine
+loader64=/usr/lib/wine/wine64
+runs32() { [[ -x $loader32 ]] && "$loader32" --version >/dev/null 2>&1; }
+if runs32; then WINEBED_RUNS32=1; else WINEBED_RUNS32=0; fi
+export WINEBED_RUNS32
+
+# `wine` (and the wineapploader tools, which call `wine-stable`) through the one
+# loader that can start here.
+use_loader() {
+    local bin=$root/bin loader=$loader64 name
+    [[ $WINEBED_RUNS32 == 1 ]] && loader=$loader32
+    mkdir -p "$bin"
+    for name in wine wine-stable; do
+        printf '#!/bin/sh\n%sexec %s "$@"\n' \
+            "$([[ $loader == "$loader64" ]] && echo "WINELOADER=$loader64 ")" "$loader" >"$bin/$name.new"
+        chmod +x "$bin/$name.new"
+        mv -f "$bin/$name.new" "$bin/$name"
+    done
+    case :$PATH: in *":$bin:"*) ;; *) export PATH=$bin:$PATH ;; esac
+}
+use_loader
+if [[ $WINEBED_ARCH == win32 && $WINEBED_RUNS32 == 0 ]]; then
+    why="a win32 prefix needs 32-bit Wine, which this machine cannot start (it runs no 32-bit Linux programs)"
+    case ${1:-} in
+        runs32) ;;
+        boot) echo "winebed: nothing to boot: $why" >&2; exit 0 ;;
+        *) skip "$why" ;;
+    esac
+fi
 
 make_home() {  # $1: home folder, $2: capture file or "" for no device
     mkdir -p "$1"
@@ -44,13 +91,21 @@ boot() {
     local lock=$root/boot.lock
     exec 9>"$lock"
     flock 9
-    if [[ -f $WINEPREFIX/.booted ]]; then return 0; fi
+    # A prefix is reused only if it was booted with the Wine that runs now: one booted
+    # before 32-bit Wine was installed fails with "could not load kernel32.dll".
+    local want="runs32=$WINEBED_RUNS32"
+    if [[ -f $WINEPREFIX/.booted && $(cat "$WINEPREFIX/.booted") == "$want" ]]; then
+        if [[ $WINEBED_ARCH == win32 || $WINEBED_RUNS32 == 0 ||
+              -f $WINEPREFIX/drive_c/windows/syswow64/kernel32.dll ]]; then
+            return 0
+        fi
+    fi
     rm -rf "$WINEPREFIX"
     make_home "$root/home" ""
     HOME=$root/home WINEDLLOVERRIDES="mscoree,mshtml=" timeout 180 wineboot -i >"$root/boot.log" 2>&1 ||
         die "wineboot failed (see $root/boot.log)"
     HOME=$root/home timeout 60 wineserver -w || true
-    touch "$WINEPREFIX/.booted"
+    echo "runs32=$WINEBED_RUNS32" >"$WINEPREFIX/.booted"
 }
 
 start_xvfb() {  # $1: screen; sets DISPLAY and xvfb_pid
@@ -74,13 +129,14 @@ cleanup() {
 }
 
 enter() {  # parse options, boot, start the display; the rest of "$@" is left in cmd
-    timeout_s=300 screen=1024x768x24 desktop="" sound=1
+    timeout_s=300 screen=1024x768x24 desktop="" sound=1 host_display=0
     while [[ $# -gt 0 ]]; do
         case $1 in
             --timeout) timeout_s=$2; shift 2 ;;
             --screen) screen=$2; shift 2 ;;
             --desktop) desktop=$2; shift 2 ;;
             --no-sound) sound=0; shift ;;
+            --host-display) host_display=1; shift ;;
             --) shift; break ;;
             *) die "unknown option $1" ;;
         esac
@@ -92,6 +148,10 @@ enter() {  # parse options, boot, start the display; the rest of "$@" is left in
     trap cleanup EXIT
     export WINEBED_DIR=$session
     export WINEBED_CAPTURE=""
+    if [[ $host_display == 1 ]]; then
+        [[ -n ${DISPLAY:-} ]] || die "--host-display needs a DISPLAY"
+        return 0
+    fi
     [[ $sound == 1 ]] && WINEBED_CAPTURE=$session/capture.raw
     export HOME=$session/home
     make_home "$HOME" "$WINEBED_CAPTURE"
@@ -99,6 +159,7 @@ enter() {  # parse options, boot, start the display; the rest of "$@" is left in
 }
 
 case ${1:-} in
+    runs32) [[ $WINEBED_RUNS32 == 1 ]] ;;
     boot) boot ;;
     run)
         shift
@@ -121,5 +182,5 @@ case ${1:-} in
         code=$?
         set -e
         exit $code ;;
-    *) die "usage: winebed.sh boot | run [opts] -- prog args | with [opts] -- command" ;;
+    *) die "usage: winebed.sh boot | runs32 | run [opts] -- prog args | with [opts] -- command" ;;
 esac

@@ -34,13 +34,15 @@ struct D3DXIMAGE_INFO {
     DWORD ImageFileFormat;  // 0 BMP, 1 JPG, 2 TGA, 3 PNG, 4 DDS, 5 PPM, 6 DIB
 };
 
+// Exported by d3d8ex.def under their plain names only, as the published library
+// exports them; a 32-bit __declspec(dllexport) would add the decorated "...@56" too.
 extern "C" {
-__declspec(dllexport) HRESULT WINAPI D3DXCreateTextureFromFileExA(
+HRESULT WINAPI D3DXCreateTextureFromFileExA(
     IDirect3DDevice8* pDevice, LPCSTR pSrcFile, UINT Width, UINT Height, UINT MipLevels, DWORD Usage,
     D3DFORMAT Format, D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
     PALETTEENTRY* pPalette, IDirect3DTexture8** ppTexture);
-__declspec(dllexport) HRESULT WINAPI D3DXCreateTextureFromFileA(IDirect3DDevice8* pDevice, LPCSTR pSrcFile,
-                                                                IDirect3DTexture8** ppTexture);
+HRESULT WINAPI D3DXCreateTextureFromFileA(IDirect3DDevice8* pDevice, LPCSTR pSrcFile,
+                                          IDirect3DTexture8** ppTexture);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "app/win32/preview.h"
 #include "app/win32/runsaver.h"
 #include "app/win32/settings_form.h"
+#include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_text.h"
 
@@ -16,7 +17,7 @@ using namespace vtl;
 
 // Direct3D 8 is loaded by the renderer later; this only proves it is installed.
 bool DirectX8Present() {
-    HMODULE d3d8 = LoadLibraryW(L"D3D8.DLL");
+    HMODULE d3d8 = win32::LoadSystemLibrary(L"D3D8.DLL");
     if (!d3d8) {
         MessageBoxW(nullptr, L"To run this screen saver you must have at least DirectX 8.0 installed.",
                     L"Unable to run", MB_OK);
@@ -65,6 +66,7 @@ int RunOneMode(const ParsedCommandLine& parsed) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    win32::RemoveCurrentDirectoryFromDllSearch();
     try {
         return RunOneMode(ParseRunMode(Narrow(GetCommandLineW())));
     } catch (...) {

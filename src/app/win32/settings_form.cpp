@@ -17,6 +17,7 @@
 #include "app/hostservices.h"
 #include "app/scrutils.h"
 #include "app/win32/host_win32.h"
+#include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_text.h"
 #include "settings/settingsform_logic.h"
 #include "settings/settingsstore.h"
@@ -186,7 +187,7 @@ INT_PTR SettingsForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void SettingsForm::FormCreate() {
-    helpLibrary_ = LoadLibraryA("HHCtrl.ocx");
+    helpLibrary_ = win32::LoadSystemLibrary(L"HHCtrl.ocx");
     if (helpLibrary_)
         htmlHelp_ = reinterpret_cast<HtmlHelpAProc>(reinterpret_cast<void*>(GetProcAddress(helpLibrary_, "HtmlHelpA")));
     SetWindowContextHelpId(dialog_, kSettingsHelpContext);

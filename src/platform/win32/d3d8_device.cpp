@@ -7,6 +7,8 @@
 
 #include <d3d8.h>
 
+#include "platform/win32/win32_libraries.h"
+
 namespace vtl {
 
 static_assert(sizeof(vtl::D3DMATRIX) == sizeof(::D3DMATRIX), "matrix layout");
@@ -134,7 +136,7 @@ using Direct3DCreate8Fn = IDirect3D8*(WINAPI*)(UINT);
 Direct3DCreate8Fn EntryPoint() {
     // Loaded once; freed by the system when the process ends.
     static const Direct3DCreate8Fn entry = [] {
-        HMODULE library = LoadLibraryW(L"D3d8.dll");
+        HMODULE library = win32::LoadSystemLibrary(L"D3d8.dll");
         if (!library) return Direct3DCreate8Fn(nullptr);
         return reinterpret_cast<Direct3DCreate8Fn>(
             reinterpret_cast<void*>(GetProcAddress(library, "Direct3DCreate8")));

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/win32/d3d8_device.h"
+#include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_text.h"
 
 namespace vtl {
@@ -36,7 +37,7 @@ HRESULT LastErrorResult() {
 // Loads the library, calls `call` with the entry point, frees the library.
 template <typename Fn, typename Call>
 HRESULT WithEntryPoint(const char* name, Call call) {
-    HMODULE library = LoadLibraryA("d3d8ex.dll");
+    HMODULE library = win32::LoadProgramLibrary(L"d3d8ex.dll");
     if (!library) return LastErrorResult();
     HRESULT hr;
     auto entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
