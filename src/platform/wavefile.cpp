@@ -1,5 +1,7 @@
 #include "platform/wavefile.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace vtl {
@@ -105,6 +107,14 @@ std::vector<std::uint8_t> BuildPcmWave(const PcmWave& wave) {
     out.insert(out.end(), wave.data.begin(), wave.data.end());
     if (dataSize % 2) out.push_back(0);
     return out;
+}
+
+std::int32_t WaveMusicTimeLength(const PcmWave& wave, double tempo) {
+    if (wave.sampleRate == 0 || !(tempo > 0)) return 1;
+    const double seconds = double(wave.FrameCount()) / wave.sampleRate;
+    const double ticks = std::round(seconds * tempo / 60.0 * kMusicTicksPerQuarter);
+    // A wave of hours still fits: 2^31 ticks at 120 a minute is over 19 days.
+    return static_cast<std::int32_t>(std::clamp(ticks, 1.0, 2147483647.0));
 }
 
 }  // namespace vtl

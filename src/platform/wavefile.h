@@ -28,6 +28,16 @@ std::optional<PcmWave> ParsePcmWave(const std::uint8_t* bytes, std::size_t size)
 // positional voice has a single source.
 std::vector<std::int16_t> ToMono16(const PcmWave& wave);
 
+// DirectMusic's music time: 768 ticks a quarter note, at 120 quarter notes a minute
+// unless a performance is told otherwise (a wave segment carries no tempo).
+inline constexpr std::uint32_t kMusicTicksPerQuarter = 768;
+inline constexpr double kDefaultTempo = 120.0;
+
+// How long the wave lasts in music time at `tempo`, rounded, never less than one tick:
+// the length a wave segment needs so that its repeats follow each other instead of
+// starting the sound again one tick later.
+std::int32_t WaveMusicTimeLength(const PcmWave& wave, double tempo = kDefaultTempo);
+
 // The wave as a file: RIFF header, a 16-byte "fmt " chunk and the "data" chunk.
 std::vector<std::uint8_t> BuildPcmWave(const PcmWave& wave);
 

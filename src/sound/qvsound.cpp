@@ -166,6 +166,23 @@ std::string& Folder() {
     return folder;
 }
 
+// Set when a start failed after unpacking: the sounds are removed at once, and once
+// more at StopSound in case a back end that went down still held one of them.
+bool& FolderLeftByFailedStart() {
+    static bool left = false;
+    return left;
+}
+
+// A silent saver still leaves nothing behind; a folder that cannot be removed now is
+// tried again later, never reported.
+void ClearFolderQuietly() {
+    if (Folder().empty()) return;
+    try {
+        Host().clearFolder(Folder());
+    } catch (...) {
+    }
+}
+
 }  // namespace
 
 void SetSoundHost(SoundHost host) { Host() = std::move(host); }
@@ -184,13 +201,21 @@ void StartSound() {
         system->Start();
     } catch (...) {
         system.reset();
+        FolderLeftByFailedStart() = true;
+        ClearFolderQuietly();
         return;
     }
     Instance() = system.release();
 }
 
 void StopSound() {
-    if (!Instance()) return;
+    if (!Instance()) {
+        if (FolderLeftByFailedStart()) {
+            FolderLeftByFailedStart() = false;
+            ClearFolderQuietly();
+        }
+        return;
+    }
     delete Instance();
     Instance() = nullptr;
     Host().clearFolder(Folder());

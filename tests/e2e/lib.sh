@@ -4,9 +4,14 @@
 # Needs VTL_WIN_BIN (the Windows build's bin) and VTL_NATIVE_BIN (for xwdtool).
 set -euo pipefail
 E2E_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-: "${VTL_WIN_BIN:=$E2E_SOURCE_DIR/build/windows/bin}"
 : "${VTL_NATIVE_BIN:=$E2E_SOURCE_DIR/build/native/bin}"
 : "${WINEBED:=$E2E_SOURCE_DIR/tests/winebed/winebed.sh}"
+# By hand: the 32-bit product, or the 64-bit test-bed build where 32-bit Wine cannot
+# start (scripts/wine-tree.sh).
+if [[ -z ${VTL_WIN_BIN:-} ]]; then
+    VTL_WIN_BIN=$E2E_SOURCE_DIR/build/windows/bin
+    "$WINEBED" runs32 || VTL_WIN_BIN=$E2E_SOURCE_DIR/build/windows-x64-testbed/bin
+fi
 export VTL_WIN_BIN VTL_NATIVE_BIN WINEBED
 
 if [[ -z ${WINEBED_DIR:-} ]]; then

@@ -16,6 +16,8 @@
 
 #include "platform/wavefile.h"
 #include "platform/win32/dsound_audio.h"
+#include "platform/win32/win32_wavefile.h"
+#include "platform/win32/win32_text.h"
 
 namespace vtl {
 namespace {
@@ -101,6 +103,8 @@ public:
         return path_ ? path_->SetVolume(volume <= 0 ? volume : -volume, 0) : kNoAudio;
     }
 
+    bool Whole() const { return audioUp_ && path_ && buffer3D_ && listener_; }
+
 private:
     IDirectMusicSegment8* Source(TDMSegment& segment) const;
 
@@ -150,6 +154,11 @@ public:
             ReleaseRef(segment);
             throw failure;
         }
+        // Windows' loader gives a wave segment a length of one tick, so its repeats
+        // would start the sound again one tick later; with the wave's own length they
+        // follow each other. A file our reader does not know keeps the loader's length.
+        if (const std::optional<PcmWave> wave = ReadPcmWaveFile(fileName))
+            segment->SetLength(WaveMusicTimeLength(*wave));
         segment->SetRepeats(1);
         return std::make_unique<DMusicSegment>(*this, segment);
     }
@@ -158,25 +167,12 @@ public:
         for (DMusicPerformance* performance : performances_) performance->Stop();
     }
 
-    bool PlaysWaves() {
-        PcmWave probe;
-        probe.data.assign(probe.sampleRate / 10 * probe.FrameBytes(), 0);  // a tenth of a second
-        std::vector<std::uint8_t> bytes = BuildPcmWave(probe);
-        DMUS_OBJECTDESC desc{};
-        desc.dwSize = sizeof desc;
-        desc.dwValidData = DMUS_OBJ_CLASS | DMUS_OBJ_MEMORY;
-        desc.guidClass = kClsidSegment;
-        desc.pbMemData = bytes.data();
-        desc.llMemLength = static_cast<LONGLONG>(bytes.size());
-        IDirectMusicSegment8* segment = nullptr;
-        if (FAILED(loader_->GetObject(&desc, kIidSegment8, reinterpret_cast<void**>(&segment))) || !segment)
-            return false;
-        MUSIC_TIME length = 0;
-        const HRESULT hr = segment->GetLength(&length);
-        // Out of the loader's cache before the bytes it was read from go away.
-        loader_->ReleaseObjectByUnknown(segment);
-        segment->Release();
-        return SUCCEEDED(hr) && length > 0;
+    // Whether a channel comes up whole here: performance, audio, 3D path, its 3D
+    // buffer and listener. The trial channel is gone again afterwards.
+    bool ChannelComesUp() {
+        auto trial = std::make_unique<DMusicPerformance>(*this);
+        trial->Init();
+        return trial->Whole();
     }
 
     std::vector<DMusicPerformance*> performances_;
@@ -232,16 +228,47 @@ std::unique_ptr<TDirectAudio> CreateDirectMusicAudio() {
     return audio;
 }
 
-bool DirectMusicPlaysWaves(TDirectAudio& audio) {
+bool DirectMusicChannelComesUp(TDirectAudio& audio) {
     auto* music = dynamic_cast<DMusicAudio*>(&audio);
-    return music && music->PlaysWaves();
+    return music && music->ChannelComesUp();
+}
+
+std::int32_t DirectMusicSegmentLength(TDMSegment& segment) {
+    auto* music = dynamic_cast<DMusicSegment*>(&segment);
+    MUSIC_TIME length = 0;
+    if (!music || FAILED(music->Segment()->GetLength(&length))) return -1;
+    return length;
+}
+
+bool RunningOnWine() {
+    // Wine's own, documented way of saying who it is.
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+AudioCandidates WindowsAudioCandidates() {
+    AudioCandidates candidates;
+    candidates.directMusic = [] {
+        auto music = CreateDirectMusicAudio();
+        if (!DirectMusicChannelComesUp(*music)) throw EDirectAudio("no audio path could be made");
+        return music;
+    };
+    candidates.directMusicPlaysNothing = RunningOnWine;
+    candidates.directSound = [] {
+        auto sound = CreateDirectSoundAudio();
+        if (!DirectSoundChannelComesUp(*sound)) throw EDirectAudio("no audio device");
+        return sound;
+    };
+    candidates.log = [](const std::string& text) {
+        OutputDebugStringW(Widen("Vantorel 3D Screensaver: " + text + "\n").c_str());
+    };
+    return candidates;
 }
 
 std::unique_ptr<TDirectAudio> CreateBestAudioBackend() {
-    auto music = CreateDirectMusicAudio();
-    if (DirectMusicPlaysWaves(*music)) return music;
-    music.reset();
-    return CreateDirectSoundAudio();
+    AudioChoice choice = ChooseAudioBackend(WindowsAudioCandidates());
+    if (!choice.audio) throw EDirectAudio(choice.reason);
+    return std::move(choice.audio);
 }
 
 }  // namespace vtl

@@ -30,7 +30,7 @@
 
 #include "platform/audio_doppler.h"
 #include "platform/wavefile.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_wavefile.h"
 
 namespace vtl {
 namespace {
@@ -42,7 +42,6 @@ constexpr GUID kIidSound3DListener = {0x279AFA84, 0x4981, 0x11CE, {0xA5, 0x21, 0
 constexpr GUID kGuidNull = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
 constexpr std::uint64_t kMaxVoiceBytes = 64u << 20;
-constexpr std::uint64_t kMaxFileBytes = 256u << 20;
 constexpr float kMaxDopplerFactor = 10.0f;
 constexpr AudioResult kNoAudio = static_cast<AudioResult>(DSERR_UNINITIALIZED);
 
@@ -52,23 +51,6 @@ void ReleaseRef(T*& ref) {
         ref->Release();
         ref = nullptr;
     }
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    const HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
-              static_cast<std::uint64_t>(size.QuadPart) <= kMaxFileBytes;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
-        DWORD got = 0;
-        ok = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                               got == bytes.size());
-    }
-    CloseHandle(file);
-    return ok;
 }
 
 class DSoundAudio;
@@ -133,6 +115,8 @@ public:
         return ready_ ? hr : kNoAudio;
     }
 
+    bool Ready() const { return ready_ && listener_; }
+
 private:
     const DSoundSegment* Mine(TDMSegment& segment) const;
     void ReleaseVoice() {
@@ -177,14 +161,17 @@ public:
         return channel.release();
     }
     std::unique_ptr<TDMSegment> LoadSegment(const std::string& fileName) override {
-        std::vector<std::uint8_t> bytes;
-        std::optional<PcmWave> wave;
-        if (ReadWholeFile(fileName, bytes)) wave = ParsePcmWave(bytes.data(), bytes.size());
+        const std::optional<PcmWave> wave = ReadPcmWaveFile(fileName);
         if (!wave) throw EDirectAudio(FormatMessage1(kMsgCannotCreateSegment, fileName));
         return std::make_unique<DSoundSegment>(*this, ToMono16(*wave), wave->sampleRate);
     }
     void StopAll() override {
         for (DSoundChannel* channel : channels_) channel->Stop();
+    }
+    bool ChannelComesUp() {
+        auto trial = std::make_unique<DSoundChannel>(*this);
+        trial->Init();
+        return trial->Ready();
     }
 
     std::vector<DSoundChannel*> channels_;
@@ -294,6 +281,11 @@ std::unique_ptr<TDirectAudio> CreateDirectSoundAudio() {
     auto audio = std::make_unique<DSoundAudio>();
     audio->Init();
     return audio;
+}
+
+bool DirectSoundChannelComesUp(TDirectAudio& audio) {
+    auto* sound = dynamic_cast<DSoundAudio*>(&audio);
+    return sound && sound->ChannelComesUp();
 }
 
 }  // namespace vtl

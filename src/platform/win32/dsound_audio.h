@@ -11,4 +11,8 @@ namespace vtl {
 // error). Channels are made at CreatePerformance.
 std::unique_ptr<TDirectAudio> CreateDirectSoundAudio();
 
+// Whether a channel with a device and a listener comes up on `audio` (made by
+// CreateDirectSoundAudio); the trial channel is gone again afterwards.
+bool DirectSoundChannelComesUp(TDirectAudio& audio);
+
 }  // namespace vtl

@@ -23,7 +23,18 @@ HMODULE LoadByFullPath(const std::wstring& path) {
 
 }  // namespace
 
-void RemoveCurrentDirectoryFromDllSearch() { SetDllDirectoryW(L""); }
+void RemoveCurrentDirectoryFromDllSearch() {
+    // Enough on Windows 7 as shipped; Wine ignores it.
+    SetDllDirectoryW(L"");
+    // Windows 8 and later (and Windows 7 with its loader update): only the program's
+    // folder and the system folder, for every later load by name.
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    constexpr DWORD kSearchDefaultDirs = 0x00001000;  // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr));
+    if (setDefault) setDefault(kSearchDefaultDirs);
+}
 
 std::wstring SystemLibraryPath(const std::wstring& name) {
     std::vector<wchar_t> buffer(MAX_PATH + 1);

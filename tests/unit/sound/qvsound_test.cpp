@@ -400,11 +400,27 @@ TEST_F(SoundLifecycleTest, FailuresOfMakingOrStartingAreSwallowedAndReleased) {
         EXPECT_EQ(world.liveAudios, 0);
         EXPECT_EQ(world.liveSegments, 0);
         EXPECT_EQ(timers.LiveCount(), 0u);
-        // Stopping a silent saver leaves the unpacked files alone.
+        // The sounds it unpacked go at once, with the back end already released,
+        // and once more when the saver stops: a silent saver leaves no files.
+        EXPECT_EQ(world.log.back(), "clear " + kFolder);
         const std::size_t mark = world.log.size();
         StopSound();
-        EXPECT_TRUE(After(world.log, mark).empty());
+        EXPECT_THAT(After(world.log, mark), ElementsAre("clear " + kFolder));
+        // Only once: a second stop touches nothing.
+        StopSound();
+        EXPECT_EQ(world.log.size(), mark + 1);
     }
+}
+
+TEST_F(SoundLifecycleTest, AFolderThatCannotBeClearedAfterAFailedStartIsNotAnError) {
+    SoundHost host;
+    host.services = Services();
+    host.unpackToTemp = [](const std::string&) { return kFolder; };
+    host.clearFolder = [](const std::string&) { throw EInOutError("Unable to remove directory"); };
+    SetSoundHost(std::move(host));
+    world.failCreate = true;
+    EXPECT_NO_THROW(StartSound());
+    EXPECT_NO_THROW(StopSound());
 }
 
 TEST_F(SoundLifecycleTest, UnpackErrorsLeaveBeforeAnySoundObjectExists) {

@@ -89,6 +89,26 @@ TEST(WaveFile, MonoMixDownCoversBothSampleWidths) {
     EXPECT_EQ(ToMono16(MakeWave(2, 8, {255, 1})), (std::vector<std::int16_t>{0}));
 }
 
+TEST(WaveFile, MusicTimeLengthFollowsTheWaveAndTheTempo) {
+    auto wave = [](std::uint32_t rate, std::size_t frames, std::uint16_t channels) {
+        PcmWave w;
+        w.sampleRate = rate;
+        w.channels = channels;
+        w.data.assign(frames * w.FrameBytes(), 0);
+        return w;
+    };
+    struct { const char* what; PcmWave wave; double tempo; std::int32_t ticks; } cases[] = {
+        {"one second at 120", wave(22050, 22050, 1), 120, 1536},
+        {"stereo counts frames, not samples", wave(22050, 22050, 2), 120, 1536},
+        {"a tenth of a second rounds", wave(22050, 2205, 1), 120, 154},
+        {"half the tempo, half the ticks", wave(44100, 44100, 1), 60, 768},
+        {"an empty wave still lasts a tick", wave(22050, 0, 1), 120, 1},
+        {"no rate", wave(0, 10, 1), 120, 1},
+        {"no tempo", wave(22050, 22050, 1), 0, 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WaveMusicTimeLength(c.wave, c.tempo), c.ticks) << c.what;
+}
+
 TEST(Doppler, PitchRisesTowardsTheListenerAndFallsAway) {
     struct Case { float pos[3], vel[3], factor; float lo, hi; const char* what; };
     const Case cases[] = {

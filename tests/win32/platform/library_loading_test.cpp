@@ -58,13 +58,20 @@ TEST_F(PlantedDll, PlainSearchWouldTakeItButOurLoadersDoNot) {
     EXPECT_EQ(win32::LoadProgramLibrary(kPlanted), nullptr);
 }
 
+// Process-wide and for good, as in the saver; it keeps the program's own folder and
+// the system folder, which is all the later tests load from.
 TEST_F(PlantedDll, RemovedFromTheSearchOrderTheCurrentDirectoryIsNotSearched) {
-    ASSERT_TRUE(SetDllDirectoryW(nullptr));  // as at process start
     win32::RemoveCurrentDirectoryFromDllSearch();
     HMODULE plain = LoadLibraryW(kPlanted);
     EXPECT_EQ(plain, nullptr) << "loaded from " << Narrow(ModulePath(plain));
     if (plain) FreeLibrary(plain);
-    SetDllDirectoryW(nullptr);
+    // Libraries by name from the program's folder and the system folder still load.
+    HMODULE own = LoadLibraryW(L"d3d8ex.dll");
+    EXPECT_NE(own, nullptr);
+    if (own) FreeLibrary(own);
+    HMODULE system = LoadLibraryW(L"d3d8.dll");
+    EXPECT_NE(system, nullptr);
+    if (system) FreeLibrary(system);
 }
 
 // A 32-bit program on 64-bit Windows names its system folder system32 and finds its

@@ -40,7 +40,7 @@ TEST(DirectMusicBackEnd, EveryCallRunsOnFourChannels) {
         const std::string folder = soundtest::TestFolder();
         const std::string wave = soundtest::WriteWave(folder, "loop.wav", soundtest::Tone(440, 0.2));
         auto audio = CreateDirectMusicAudio();
-        std::printf("DirectMusic plays waves: %s\n", DirectMusicPlaysWaves(*audio) ? "yes" : "no");
+        std::printf("DirectMusic channel comes up whole: %s\n", DirectMusicChannelComesUp(*audio) ? "yes" : "no");
         TDMPerformance* channels[4];
         for (auto& channel : channels) channel = audio->CreatePerformance();
         auto loop = audio->LoadSegment(wave);
@@ -135,6 +135,59 @@ TEST(DirectMusicBackEnd, TheBestBackEndPlaysWaves) {
         }
         tone.reset();
         audio.reset();
+        EXPECT_FALSE(ComIsUp());
+    });
+}
+
+}  // namespace
+}  // namespace vtl
+
+namespace vtl {
+namespace {
+
+TEST(DirectMusicBackEnd, AWaveSegmentLastsAsLongAsItsWave) {
+    OnFreshThread([] {
+        const std::string folder = soundtest::TestFolder();
+        auto audio = CreateDirectMusicAudio();
+        struct { const char* name; double seconds; std::int32_t ticks; } cases[] = {
+            {"half.wav", 0.5, 768}, {"short.wav", 0.1, 154}, {"two.wav", 2.0, 3072}};
+        for (const auto& c : cases) {
+            auto segment = audio->LoadSegment(soundtest::WriteWave(folder, c.name, soundtest::Tone(440, c.seconds)));
+            EXPECT_EQ(DirectMusicSegmentLength(*segment), c.ticks) << c.name;
+        }
+    });
+}
+
+TEST(AudioChoiceOnWindows, WineIsKnownAndGetsDirectSound) {
+    OnFreshThread([] {
+        ASSERT_TRUE(RunningOnWine()) << "these tests run under Wine";
+        AudioChoice choice = ChooseAudioBackend(WindowsAudioCandidates());
+        if (soundtest::CapturePath().empty()) {
+            EXPECT_EQ(choice.kind, AudioBackendKind::Silent) << choice.reason;
+        } else {
+            EXPECT_EQ(choice.kind, AudioBackendKind::DirectSound) << choice.reason;
+            EXPECT_NE(choice.reason.find("plays no wave"), std::string::npos) << choice.reason;
+        }
+        choice.audio.reset();
+        EXPECT_FALSE(ComIsUp());
+    });
+}
+
+TEST(AudioChoiceOnWindows, WhereDirectMusicIsNotKnownSilentItIsTaken) {
+    OnFreshThread([] {
+        // As on Windows itself: the same candidates without the platform's marker.
+        AudioCandidates candidates = WindowsAudioCandidates();
+        candidates.directMusicPlaysNothing = [] { return false; };
+        AudioChoice choice = ChooseAudioBackend(candidates);
+        if (soundtest::CapturePath().empty()) {
+            EXPECT_NE(choice.kind, AudioBackendKind::DirectMusic) << "no device, yet DirectMusic: " << choice.reason;
+        } else {
+            EXPECT_EQ(choice.kind, AudioBackendKind::DirectMusic) << choice.reason;
+            ASSERT_TRUE(choice.audio);
+            // Its channels come up whole.
+            EXPECT_TRUE(DirectMusicChannelComesUp(*choice.audio));
+        }
+        choice.audio.reset();
         EXPECT_FALSE(ComIsUp());
     });
 }
