@@ -37,11 +37,13 @@ std::unique_ptr<TDirectAudio> Attempt(const std::function<std::unique_ptr<TDirec
 AudioChoice ChooseAudioBackend(const AudioCandidates& candidates) {
     AudioChoice choice;
     std::string musicWhy;
-    auto music = Attempt(candidates.directMusic, musicWhy);
-    if (music && candidates.directMusicPlaysNothing && candidates.directMusicPlaysNothing()) {
-        music.reset();
+    std::unique_ptr<TDirectAudio> music;
+    // Where DirectMusic is known to play nothing it is not even brought up: its trial
+    // channel would open the audio device for nothing.
+    if (candidates.directMusicPlaysNothing && candidates.directMusicPlaysNothing())
         musicWhy = "this platform's DirectMusic plays no wave";
-    }
+    else
+        music = Attempt(candidates.directMusic, musicWhy);
     if (music) {
         choice.kind = AudioBackendKind::DirectMusic;
         choice.audio = std::move(music);

@@ -17,7 +17,8 @@ enum class AudioBackendKind { DirectMusic, DirectSound, Silent };
 struct AudioCandidates {
     // Makes a DirectMusic back end that has proved one whole channel, or raises.
     std::function<std::unique_ptr<TDirectAudio>()> directMusic;
-    // The platform's own word that its DirectMusic plays no wave (Wine says who it is).
+    // The platform's own word that its DirectMusic plays no wave (Wine says who it is);
+    // DirectMusic is then not tried at all.
     std::function<bool()> directMusicPlaysNothing;
     // Makes a DirectSound back end, or raises (no device, no DirectSound).
     std::function<std::unique_ptr<TDirectAudio>()> directSound;

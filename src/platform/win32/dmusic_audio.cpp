@@ -259,8 +259,14 @@ AudioCandidates WindowsAudioCandidates() {
         if (!DirectSoundChannelComesUp(*sound)) throw EDirectAudio("no audio device");
         return sound;
     };
+    // The ANSI form: every debugger shows it, and Wine traces only that one.
     candidates.log = [](const std::string& text) {
-        OutputDebugStringW(Widen("Vantorel 3D Screensaver: " + text + "\n").c_str());
+        const std::wstring wide = Widen("Vantorel 3D Screensaver: " + text + "\n");
+        const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        if (n <= 0) return;
+        std::string ansi(static_cast<std::size_t>(n), '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &ansi[0], n, nullptr, nullptr);
+        OutputDebugStringA(ansi.c_str());
     };
     return candidates;
 }

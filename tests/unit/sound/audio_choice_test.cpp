@@ -53,6 +53,10 @@ TEST(AudioChoice, EachBranchAndWhatItSays) {
         EXPECT_EQ(choice.reason, c.reason);
         EXPECT_EQ(logged, std::vector<std::string>{c.reason});
         EXPECT_EQ(choice.audio != nullptr, c.kind != AudioBackendKind::Silent);
+        // Known to play nothing, DirectMusic is not even tried.
+        if (c.musicPlaysNothing) {
+            EXPECT_TRUE(musicWorld.log.empty());
+        }
         // The back end not taken is gone again; the one taken is the only one alive.
         EXPECT_EQ(musicWorld.liveAudios, c.kind == AudioBackendKind::DirectMusic ? 1 : 0);
         EXPECT_EQ(soundWorld.liveAudios, c.kind == AudioBackendKind::DirectSound ? 1 : 0);
