@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/audio_requests.h"
 #include "platform/wavefile.h"
 #include "platform/win32/dsound_audio.h"
 #include "platform/win32/win32_wavefile.h"
@@ -54,16 +55,30 @@ class DMusicAudio;
 
 class DMusicSegment final : public TDMSegment {
 public:
-    DMusicSegment(DMusicAudio& owner, IDirectMusicSegment8* segment) : owner_(owner), segment_(segment) {}
+    DMusicSegment(DMusicAudio& owner, IDirectMusicSegment8* segment, std::string name, std::int32_t waveLength)
+        : owner_(owner), segment_(segment), name_(std::move(name)), waveLength_(waveLength) {}
     ~DMusicSegment() override { ReleaseRef(segment_); }
     AudioResult SetRepeats(std::uint32_t count) override { return segment_->SetRepeats(count); }
     IDirectMusicSegment8* Segment() const { return segment_; }
     const DMusicAudio& Owner() const { return owner_; }
+    // For the request recorder: "NAME repeats R length L wave W".
+    std::string Described() const {
+        DWORD repeats = 0;
+        MUSIC_TIME length = 0;
+        segment_->GetRepeats(&repeats);
+        segment_->GetLength(&length);
+        return name_ + " repeats " + std::to_string(repeats) + " length " + std::to_string(length) + " wave " +
+               std::to_string(waveLength_);
+    }
 
 private:
     DMusicAudio& owner_;
     IDirectMusicSegment8* segment_;
+    std::string name_;
+    std::int32_t waveLength_;  // 0 when our reader does not know the file
 };
+
+std::string BaseName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
 class DMusicPerformance final : public TDMPerformance {
 public:
@@ -84,23 +99,36 @@ public:
         IDirectMusicSegmentState* state = nullptr;
         const HRESULT hr = performance_->PlaySegmentEx(source, nullptr, nullptr, 0, 0, &state, nullptr, path_);
         ReleaseRef(state);
+        if (AudioRequestsRecorded())
+            RecordAudioRequest(AudioRequestLine(number_, "play") + " " +
+                               static_cast<DMusicSegment&>(segment).Described());
         return hr;
     }
     AudioResult Stop() override {
         if (!audioUp_) return kNoAudio;
+        if (AudioRequestsRecorded()) RecordAudioRequest(AudioRequestLine(number_, "stop"));
         return performance_->Stop(nullptr, nullptr, 0, 0);
     }
     AudioResult SetPosition(float x, float y, float z) override {
-        return buffer3D_ ? buffer3D_->SetPosition(x, y, z, DS3D_IMMEDIATE) : kNoAudio;
+        if (!buffer3D_) return kNoAudio;
+        if (AudioRequestsRecorded()) RecordAudioRequest(AudioRequestLine(number_, "position", {x, y, z}));
+        return buffer3D_->SetPosition(x, y, z, DS3D_IMMEDIATE);
     }
     AudioResult SetVelocity(float x, float y, float z) override {
-        return buffer3D_ ? buffer3D_->SetVelocity(x, y, z, DS3D_IMMEDIATE) : kNoAudio;
+        if (!buffer3D_) return kNoAudio;
+        if (AudioRequestsRecorded()) RecordAudioRequest(AudioRequestLine(number_, "velocity", {x, y, z}));
+        return buffer3D_->SetVelocity(x, y, z, DS3D_IMMEDIATE);
     }
     AudioResult SetDopplerFactor(float factor) override {
-        return listener_ ? listener_->SetDopplerFactor(factor, DS3D_IMMEDIATE) : kNoAudio;
+        if (!listener_) return kNoAudio;
+        if (AudioRequestsRecorded()) RecordAudioRequest(AudioRequestLine(number_, "doppler", {factor}));
+        return listener_->SetDopplerFactor(factor, DS3D_IMMEDIATE);
     }
     AudioResult SetVolume(std::int32_t volume) override {
-        return path_ ? path_->SetVolume(volume <= 0 ? volume : -volume, 0) : kNoAudio;
+        if (!path_) return kNoAudio;
+        const std::int32_t level = volume <= 0 ? volume : -volume;
+        if (AudioRequestsRecorded()) RecordAudioRequest(AudioRequestLine(number_, "volume", {double(level)}));
+        return path_->SetVolume(level, 0);
     }
 
     bool Whole() const { return audioUp_ && path_ && buffer3D_ && listener_; }
@@ -114,6 +142,7 @@ private:
     IDirectSound3DBuffer* buffer3D_ = nullptr;
     IDirectSound3DListener* listener_ = nullptr;
     bool audioUp_ = false;
+    int number_ = 0;
 };
 
 class DMusicAudio final : public TDirectAudio {
@@ -157,10 +186,13 @@ public:
         // Windows' loader gives a wave segment a length of one tick, so its repeats
         // would start the sound again one tick later; with the wave's own length they
         // follow each other. A file our reader does not know keeps the loader's length.
-        if (const std::optional<PcmWave> wave = ReadPcmWaveFile(fileName))
-            segment->SetLength(WaveMusicTimeLength(*wave));
+        std::int32_t waveLength = 0;
+        if (const std::optional<PcmWave> wave = ReadPcmWaveFile(fileName)) {
+            waveLength = WaveMusicTimeLength(*wave);
+            segment->SetLength(waveLength);
+        }
         segment->SetRepeats(1);
-        return std::make_unique<DMusicSegment>(*this, segment);
+        return std::make_unique<DMusicSegment>(*this, segment, BaseName(fileName), waveLength);
     }
 
     void StopAll() override {
@@ -172,10 +204,14 @@ public:
     bool ChannelComesUp() {
         auto trial = std::make_unique<DMusicPerformance>(*this);
         trial->Init();
-        return trial->Whole();
+        const bool whole = trial->Whole();
+        trial.reset();
+        --channelsMade_;  // the real channels count from 1
+        return whole;
     }
 
     std::vector<DMusicPerformance*> performances_;
+    int channelsMade_ = 0;
     IDirectMusicLoader8* loader_ = nullptr;
     HRESULT comResult_ = E_FAIL;
 };
@@ -200,6 +236,7 @@ void DMusicPerformance::Init() {
         throw EDirectAudio(kMsgCannotCreatePerformance);
     }
     owner_.performances_.push_back(this);
+    number_ = ++owner_.channelsMade_;
     // Each performance brings up its own DirectMusic and DirectSound objects. Without
     // an audio device this fails, and going on to the audio path crashes some
     // DirectMusic implementations: the channel then stays silent instead.

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "platform/audio_doppler.h"
+#include "platform/audio_requests.h"
 #include "platform/wavefile.h"
 #include "platform/win32/win32_wavefile.h"
 
@@ -57,8 +58,9 @@ class DSoundAudio;
 
 class DSoundSegment final : public TDMSegment {
 public:
-    DSoundSegment(const DSoundAudio& owner, std::vector<std::int16_t> samples, std::uint32_t rate)
-        : owner_(owner), samples_(std::move(samples)), rate_(rate) {}
+    DSoundSegment(const DSoundAudio& owner, std::vector<std::int16_t> samples, std::uint32_t rate, std::string name)
+        : owner_(owner), samples_(std::move(samples)), rate_(rate), name_(std::move(name)) {}
+    const std::string& Name() const { return name_; }
     AudioResult SetRepeats(std::uint32_t count) override {
         repeats_ = count;
         return DS_OK;
@@ -72,6 +74,7 @@ private:
     const DSoundAudio& owner_;
     std::vector<std::int16_t> samples_;
     std::uint32_t rate_;
+    std::string name_;
     std::uint32_t repeats_ = 1;
 };
 
@@ -88,18 +91,19 @@ public:
     }
     AudioResult PlaySegment(TDMSegment& segment) override;
     AudioResult Stop() override {
+        if (ready_ && AudioRequestsRecorded()) RecordAudioRequest(AudioRequestLine(number_, "stop"));
         ReleaseVoice();
         return ready_ ? DS_OK : kNoAudio;
     }
     AudioResult SetPosition(float x, float y, float z) override {
         position_[0] = x, position_[1] = y, position_[2] = z;
-        const HRESULT hr = voice3D_ ? voice3D_->SetPosition(x, y, z, DS3D_IMMEDIATE) : DS_OK;
+        const HRESULT hr = voice3D_ ? VoicePosition() : DS_OK;
         ApplyPitch();
         return ready_ ? hr : kNoAudio;
     }
     AudioResult SetVelocity(float x, float y, float z) override {
         velocity_[0] = x, velocity_[1] = y, velocity_[2] = z;
-        const HRESULT hr = voice3D_ ? voice3D_->SetVelocity(x, y, z, DS3D_IMMEDIATE) : DS_OK;
+        const HRESULT hr = voice3D_ ? VoiceVelocity() : DS_OK;
         ApplyPitch();
         return ready_ ? hr : kNoAudio;
     }
@@ -111,7 +115,7 @@ public:
     }
     AudioResult SetVolume(std::int32_t volume) override {
         volume_ = std::max<LONG>(volume <= 0 ? volume : -volume, DSBVOLUME_MIN);
-        const HRESULT hr = voice_ ? voice_->SetVolume(volume_) : DS_OK;
+        const HRESULT hr = voice_ ? VoiceVolume() : DS_OK;
         return ready_ ? hr : kNoAudio;
     }
 
@@ -127,7 +131,26 @@ private:
     void ApplyPitch() {
         if (!voice_) return;
         const double rate = std::round(voiceRate_ * double(DopplerPitchRatio(position_, velocity_, doppler_)));
-        voice_->SetFrequency(static_cast<DWORD>(std::clamp(rate, double(DSBFREQUENCY_MIN), double(DSBFREQUENCY_MAX))));
+        const auto frequency = static_cast<DWORD>(std::clamp(rate, double(DSBFREQUENCY_MIN), double(DSBFREQUENCY_MAX)));
+        if (AudioRequestsRecorded())
+            RecordAudioRequest(AudioRequestLine(number_, "frequency", {double(frequency)}) + " rate " +
+                               std::to_string(voiceRate_));
+        voice_->SetFrequency(frequency);
+    }
+    // The voice's requests, recorded where they are made.
+    HRESULT VoicePosition() {
+        if (AudioRequestsRecorded())
+            RecordAudioRequest(AudioRequestLine(number_, "position", {position_[0], position_[1], position_[2]}));
+        return voice3D_->SetPosition(position_[0], position_[1], position_[2], DS3D_IMMEDIATE);
+    }
+    HRESULT VoiceVelocity() {
+        if (AudioRequestsRecorded())
+            RecordAudioRequest(AudioRequestLine(number_, "velocity", {velocity_[0], velocity_[1], velocity_[2]}));
+        return voice3D_->SetVelocity(velocity_[0], velocity_[1], velocity_[2], DS3D_IMMEDIATE);
+    }
+    HRESULT VoiceVolume() {
+        if (AudioRequestsRecorded()) RecordAudioRequest(AudioRequestLine(number_, "volume", {double(volume_)}));
+        return voice_->SetVolume(volume_);
     }
 
     DSoundAudio& owner_;
@@ -142,6 +165,7 @@ private:
     float doppler_ = 1.0f;
     LONG volume_ = 0;
     std::uint32_t voiceRate_ = 0;
+    int number_ = 0;
 };
 
 class DSoundAudio final : public TDirectAudio {
@@ -163,7 +187,8 @@ public:
     std::unique_ptr<TDMSegment> LoadSegment(const std::string& fileName) override {
         const std::optional<PcmWave> wave = ReadPcmWaveFile(fileName);
         if (!wave) throw EDirectAudio(FormatMessage1(kMsgCannotCreateSegment, fileName));
-        return std::make_unique<DSoundSegment>(*this, ToMono16(*wave), wave->sampleRate);
+        return std::make_unique<DSoundSegment>(*this, ToMono16(*wave), wave->sampleRate,
+                                               fileName.substr(fileName.find_last_of("\\/") + 1));
     }
     void StopAll() override {
         for (DSoundChannel* channel : channels_) channel->Stop();
@@ -171,10 +196,14 @@ public:
     bool ChannelComesUp() {
         auto trial = std::make_unique<DSoundChannel>(*this);
         trial->Init();
-        return trial->Ready();
+        const bool ready = trial->Ready();
+        trial.reset();
+        --channelsMade_;  // the real channels count from 1
+        return ready;
     }
 
     std::vector<DSoundChannel*> channels_;
+    int channelsMade_ = 0;
     HRESULT comResult_ = E_FAIL;
 };
 
@@ -194,6 +223,7 @@ void DSoundChannel::Init() {
         throw EDirectAudio(kMsgCannotCreatePerformance);
     }
     owner_.channels_.push_back(this);
+    number_ = ++owner_.channelsMade_;
     // Without an audio device the channel stays silent, as a DirectMusic channel does.
     if (FAILED(sound_->Initialize(nullptr))) return;
     // The desktop stands in for a window: buffers are global-focus, so no window of
@@ -207,9 +237,11 @@ void DSoundChannel::Init() {
         primary_ = nullptr;
         return;
     }
-    if (SUCCEEDED(primary_->QueryInterface(kIidSound3DListener, reinterpret_cast<void**>(&listener_))))
+    if (SUCCEEDED(primary_->QueryInterface(kIidSound3DListener, reinterpret_cast<void**>(&listener_)))) {
+        if (AudioRequestsRecorded())
+            RecordAudioRequest(AudioRequestLine(number_, "doppler", {double(DS3D_MINDOPPLERFACTOR)}));
         listener_->SetDopplerFactor(DS3D_MINDOPPLERFACTOR, DS3D_IMMEDIATE);
-    else
+    } else
         listener_ = nullptr;
 }
 
@@ -266,12 +298,15 @@ AudioResult DSoundChannel::PlaySegment(TDMSegment& segment) {
 
     if (FAILED(voice_->QueryInterface(kIidSound3DBuffer, reinterpret_cast<void**>(&voice3D_)))) voice3D_ = nullptr;
     if (voice3D_) {
-        voice3D_->SetPosition(position_[0], position_[1], position_[2], DS3D_IMMEDIATE);
-        voice3D_->SetVelocity(velocity_[0], velocity_[1], velocity_[2], DS3D_IMMEDIATE);
+        VoicePosition();
+        VoiceVelocity();
     }
-    voice_->SetVolume(volume_);
+    VoiceVolume();
     voiceRate_ = sound->Rate();
     ApplyPitch();
+    if (AudioRequestsRecorded())
+        RecordAudioRequest(AudioRequestLine(number_, "play") + " " + sound->Name() +
+                           (loop ? std::string(" loop") : " copies " + std::to_string(copies)));
     return voice_->Play(0, 0, loop ? DSBPLAY_LOOPING : 0);
 }
 
