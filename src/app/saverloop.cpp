@@ -6,8 +6,12 @@
 namespace vtl {
 
 void SaverController::OnMouseMove(ScreenPoint cursor) {
-    const auto dx = std::llabs(static_cast<long long>(cursor.x) - start_.x);
-    const auto dy = std::llabs(static_cast<long long>(cursor.y) - start_.y);
+    if (!start_) {
+        start_ = cursor;
+        return;
+    }
+    const auto dx = std::llabs(static_cast<long long>(cursor.x) - start_->x);
+    const auto dy = std::llabs(static_cast<long long>(cursor.y) - start_->y);
     if (dx > kMouseTolerance || dy > kMouseTolerance) RequestEnd();
 }
 

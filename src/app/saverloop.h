@@ -4,6 +4,7 @@
 // window procedure only translates messages into these calls.
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 namespace vtl {
 
@@ -26,7 +27,11 @@ class SaverController {
 public:
     static constexpr int kMouseTolerance = 10;  // pixels in x or in y
 
-    SaverController(ISaverHost& host, ScreenPoint startCursorPos) : host_(host), start_(startCursorPos) {}
+    // No start position (the cursor could not be read when the saver started): the
+    // first reported position becomes the start, so an unreadable cursor never counts
+    // as a move from (0, 0).
+    SaverController(ISaverHost& host, std::optional<ScreenPoint> startCursorPos)
+        : host_(host), start_(startCursorPos) {}
 
     void Start() { saverActive_ = true; }
     // `activeState` is the low word of the activation message: only a plain
@@ -45,7 +50,7 @@ public:
 
 private:
     ISaverHost& host_;
-    ScreenPoint start_;
+    std::optional<ScreenPoint> start_;
     bool saverActive_ = false;
     std::atomic<bool> endPending_{false};
 };

@@ -63,6 +63,9 @@ int InitDirect3D(int Mode) {
 std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, int Height, int VertexProcessing) {
     const std::shared_ptr<IRenderD3D>& d3d = Module().d3d;
     if (!d3d) return nullptr;
+    // A screen without width or height has no aspect: the projection would be
+    // infinite or zero and nothing could be seen.
+    if (Width <= 0 || Height <= 0) return nullptr;
     auto info = std::make_unique<TRenderInfo>();
     info->D3D = d3d;
 

@@ -147,6 +147,9 @@ std::int32_t ExtractPack(const std::string& packPath, const std::string& targetF
 }
 
 std::int32_t ClearFolder(const std::string& folder) {
+    // An empty name would list the current folder, on Windows the root of the current
+    // drive: never clear anything but a named folder.
+    if (folder.empty()) return 0;
     std::int32_t tried = 0;
     for (const std::string& name : ListFolder(folder)) {
         if (name == "." || name == "..") continue;

@@ -5,8 +5,10 @@
 
 #include <windows.h>
 #include <mmsystem.h>
+#include <windowsx.h>
 
 #include <memory>
+#include <optional>
 
 #include "app/saverloop.h"
 #include "app/win32/host_win32.h"
@@ -88,8 +90,10 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             break;
         case WM_MOUSEMOVE:
             if (controller) {
-                POINT cursor{};
-                GetCursorPos(&cursor);
+                // The window covers the screen from its origin; where the cursor cannot
+                // be read, the message's own position stands in.
+                POINT cursor{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                if (!GetCursorPos(&cursor)) ClientToScreen(window, &cursor);
                 Guarded([&] { controller->OnMouseMove({cursor.x, cursor.y}); });
             }
             break;
@@ -148,8 +152,9 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
 
     ::ShowCursor(FALSE);
     POINT start{};
-    GetCursorPos(&start);
-    g_run.controller = std::make_unique<SaverController>(g_run, ScreenPoint{start.x, start.y});
+    std::optional<ScreenPoint> startPoint;
+    if (GetCursorPos(&start)) startPoint = ScreenPoint{start.x, start.y};
+    g_run.controller = std::make_unique<SaverController>(g_run, startPoint);
     HWND previousForeground = GetForegroundWindow();
     SystemParametersInfoW(SPI_SCREENSAVERRUNNING, TRUE, nullptr, 0);
     if (ReadSettingBool(registry, kEnableSounds)) g_run.content->StartSound();

@@ -31,7 +31,7 @@ TEST(SaverController, MouseMovesBeyondTenPixelsEndTheSaver) {
         {INT32_MAX, 400, true}, {INT32_MIN, 400, true}};
     for (const auto& c : cases) {
         FakeSaverHost host;
-        SaverController saver(host, {500, 400});
+        SaverController saver(host, ScreenPoint{500, 400});
         saver.Start();
         saver.OnMouseMove({c.x, c.y});
         EXPECT_EQ(host.calls, c.ends ? kAccepted : Calls{}) << c.x << "," << c.y;
@@ -41,10 +41,22 @@ TEST(SaverController, MouseMovesBeyondTenPixelsEndTheSaver) {
 
 TEST(SaverController, TheSquareStaysWhereTheCursorStarted) {
     FakeSaverHost host;
-    SaverController saver(host, {100, 100});
+    SaverController saver(host, ScreenPoint{100, 100});
     for (int step = 1; step <= 10; ++step) saver.OnMouseMove({100 + step, 100 - step});
     EXPECT_TRUE(host.calls.empty());
     saver.OnMouseMove({111, 100});
+    EXPECT_EQ(host.calls, kAccepted);
+}
+
+TEST(SaverController, WithoutAStartPositionTheFirstMoveSetsIt) {
+    FakeSaverHost host;
+    SaverController saver(host, std::nullopt);
+    saver.Start();
+    saver.OnMouseMove({700, 500});  // far from (0, 0), yet no move of the mouse
+    EXPECT_TRUE(host.calls.empty());
+    saver.OnMouseMove({710, 490});
+    EXPECT_TRUE(host.calls.empty());
+    saver.OnMouseMove({711, 500});
     EXPECT_EQ(host.calls, kAccepted);
 }
 

@@ -64,6 +64,15 @@ TEST_F(RendererTest, CreateRenderInfoSetsUpTheDevice) {
     EXPECT_EQ(std::memcmp(&light, &want, sizeof want), 0);
 }
 
+TEST_F(RendererTest, AScreenWithoutSizeGetsNoRendererAndNoDevice) {
+    for (auto size : {std::pair{0, 768}, std::pair{1024, 0}, std::pair{-1024, 768}, std::pair{0, 0}}) {
+        log().Clear();
+        EXPECT_FALSE(CreateRenderInfo(nullptr, size.first, size.second, kVertexProcessingHardware))
+            << size.first << "x" << size.second;
+        EXPECT_TRUE(log().Calls().empty());
+    }
+}
+
 TEST_F(RendererTest, BackBufferFollowsTheDisplayFormat) {
     d3d->SetDisplayMode({800, 600, 60, D3DFMT_R5G6B5});
     ASSERT_TRUE(CreateRenderInfo(nullptr, 800, 600, kVertexProcessingHardware));

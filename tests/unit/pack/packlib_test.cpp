@@ -259,6 +259,16 @@ TEST(ClearFolder, DeletesFilesCountsEveryNameAndKeepsAFolderThatIsNotEmpty) {
     EXPECT_EQ(ClearFolder(folder), 1);  // the sub-folder is counted again and kept
 }
 
+TEST(ClearFolder, AnEmptyNameClearsNothing) {
+    TempDir dir;
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir.str());
+    PackBytes().Text("keep").WriteTo("keep");
+    EXPECT_EQ(ClearFolder(""), 0);
+    EXPECT_TRUE(fs::exists("keep"));
+    fs::current_path(previous);
+}
+
 TEST(ClearFolder, RemovesTheFolderOnceEmptyAndAnswersZeroWhenMissing) {
     TempDir dir;
     const std::string folder = dir / "s";
