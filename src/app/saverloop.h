@@ -51,7 +51,7 @@ public:
 private:
     ISaverHost& host_;
     std::optional<ScreenPoint> start_;
-    bool saverActive_ = false;
+    std::atomic<bool> saverActive_{false};  // read by the frame timer's thread too
     std::atomic<bool> endPending_{false};
 };
 

@@ -41,7 +41,7 @@ void ShowApplicationError(const std::exception_ptr& error) {
     module.erase(0, module.find_last_of("\\:") + 1);
     const auto text = FormatApplicationError(report.typeName, module, report.address, report.message);
     MessageBoxW(nullptr, Widen(text).c_str(), Widen(kApplicationErrorCaption).c_str(),
-                MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+                MB_OK | MB_ICONSTOP | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
 }
 
 int RunOneMode(const ParsedCommandLine& parsed) {

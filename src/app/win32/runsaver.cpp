@@ -45,8 +45,11 @@ struct SaverRun : ISaverHost {
 
 SaverRun g_run;
 
+// Only an active saver paints frames, and none while an error box is open: a window
+// that is always waiting to be painted would keep the box from being painted.
 void CALLBACK FrameTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
-    InvalidateRect(g_run.window, nullptr, FALSE);
+    if (g_run.controller && g_run.controller->SaverActive() && !win32::SaverContent::ShowingError())
+        InvalidateRect(g_run.window, nullptr, FALSE);
 }
 
 void CALLBACK UnblockTimerProc(UINT id, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
@@ -137,41 +140,85 @@ HWND CreateSaverWindow() {
 
 }  // namespace
 
+namespace {
+
+// Runs each step even when one before it failed; a failure here must not hide the
+// error that ended the run.
+template <typename F>
+void Quietly(F&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
 void RunSaver(IRegistry& registry, IHostFolders& folders) {
     g_run.registry = &registry;
     const bool useCurrentMode = ReadSettingBool(registry, kUseCurrentMode);
-    if (!useCurrentMode) {
-        if (const auto mode = GetVideoModeSize(ReadSetting(registry, kVideoMode)))
-            SetVideoMode(mode->width, mode->height, mode->bitsPerPixel);
+    HWND previousForeground = nullptr;
+    bool cursorHidden = false, flagOn = false;
+
+    // However the run ends, the person gets the desktop back (window hidden, sounds and
+    // their files gone, display mode restored, the running flag off) before an error
+    // box is shown, or the box would open beneath the top-most saver.
+    auto restoreAfterError = [&] {
+        Quietly([] { g_run.StopFrameTimer(); });
+        if (g_run.window) ShowWindow(g_run.window, SW_HIDE);
+        if (g_run.content) Quietly([] { g_run.content->StopSound(); });
+        if (!useCurrentMode) RestoreVideoMode();
+        if (flagOn) SystemParametersInfoW(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
+        if (cursorHidden && !(g_run.controller && g_run.controller->EndPending())) ::ShowCursor(TRUE);
+        if (previousForeground) SetForegroundWindow(previousForeground);
+    };
+
+    try {
+        if (!useCurrentMode) {
+            if (const auto mode = GetVideoModeSize(ReadSetting(registry, kVideoMode)))
+                SetVideoMode(mode->width, mode->height, mode->bitsPerPixel);
+        }
+        g_run.window = CreateSaverWindow();
+        const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+        const std::int32_t timingFps = ReadSetting(registry, kTimingFPS);
+        g_run.content = std::make_unique<win32::SaverContent>(registry, folders);
+        g_run.content->SetupScene(g_run.window, width, height);
+
+        ::ShowCursor(FALSE);
+        cursorHidden = true;
+        POINT start{};
+        std::optional<ScreenPoint> startPoint;
+        if (GetCursorPos(&start)) startPoint = ScreenPoint{start.x, start.y};
+        g_run.controller = std::make_unique<SaverController>(g_run, startPoint);
+        previousForeground = GetForegroundWindow();
+        SystemParametersInfoW(SPI_SCREENSAVERRUNNING, TRUE, nullptr, 0);
+        flagOn = true;
+        if (ReadSettingBool(registry, kEnableSounds)) g_run.content->StartSound();
+
+        ShowWindow(g_run.window, SW_SHOW);
+        UpdateWindow(g_run.window);
+        SetForegroundWindow(g_run.window);
+        SetFocus(g_run.window);
+        g_run.controller->Start();
+        g_run.frameTimer = timeSetEvent(FrameTimerDelayMs(timingFps), 0, FrameTimerProc, 0, TIME_PERIODIC);
+
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+            // The system makes a timer message only when no paint is waiting; where a
+            // frame takes longer than the frame period (no graphics card) one always
+            // is, and the sound events would never come. Due timers are served here.
+            g_run.content->ServeDueTimers();
+        }
+    } catch (...) {
+        restoreAfterError();
+        throw;
     }
-    g_run.window = CreateSaverWindow();
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    const std::int32_t timingFps = ReadSetting(registry, kTimingFPS);
-    g_run.content = std::make_unique<win32::SaverContent>(registry, folders);
-    g_run.content->SetupScene(g_run.window, width, height);
-
-    ::ShowCursor(FALSE);
-    POINT start{};
-    std::optional<ScreenPoint> startPoint;
-    if (GetCursorPos(&start)) startPoint = ScreenPoint{start.x, start.y};
-    g_run.controller = std::make_unique<SaverController>(g_run, startPoint);
-    HWND previousForeground = GetForegroundWindow();
-    SystemParametersInfoW(SPI_SCREENSAVERRUNNING, TRUE, nullptr, 0);
-    if (ReadSettingBool(registry, kEnableSounds)) g_run.content->StartSound();
-
-    ShowWindow(g_run.window, SW_SHOW);
-    UpdateWindow(g_run.window);
-    SetForegroundWindow(g_run.window);
-    SetFocus(g_run.window);
-    g_run.controller->Start();
-    g_run.frameTimer = timeSetEvent(FrameTimerDelayMs(timingFps), 0, FrameTimerProc, 0, TIME_PERIODIC);
-
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    if (g_run.pendingError) {
+        restoreAfterError();
+        std::rethrow_exception(g_run.pendingError);
     }
-    if (g_run.pendingError) std::rethrow_exception(g_run.pendingError);
 
     ShowWindow(g_run.window, SW_HIDE);
     // No frame comes after this: release the device in order now, while the saver still

@@ -1,5 +1,7 @@
 #include "app/win32/saver_content.h"
 
+#include <atomic>
+
 #include "app/scrutils.h"
 #include "pack/packlib.h"
 #include "platform/random.h"
@@ -26,10 +28,23 @@ std::string UserDecimalSeparator() {
     return Narrow(separator);
 }
 
+// The saver window, owner of the boxes of timer errors.
+HWND g_errorOwner = nullptr;
+
 // An error in a sound timer is shown like any error of a timer event, and the saver
-// goes on.
+// goes on. The box belongs to the top-most saver window and stands above it with the
+// cursor shown, or nobody could see or dismiss it; errors of timers that fire while
+// it is open are not shown in boxes of their own, one inside another's loop.
+std::atomic<bool> g_timerErrorShowing{false};
+
 void ShowTimerError(const std::exception& error) {
-    MessageBoxW(nullptr, Widen(error.what()).c_str(), Widen(kApplicationTitle).c_str(), MB_OK | MB_ICONSTOP);
+    if (g_timerErrorShowing) return;
+    g_timerErrorShowing = true;
+    ::ShowCursor(TRUE);
+    MessageBoxW(g_errorOwner, Widen(error.what()).c_str(), Widen(kApplicationTitle).c_str(),
+                MB_OK | MB_ICONSTOP | MB_TOPMOST | MB_SETFOREGROUND);
+    ::ShowCursor(FALSE);
+    g_timerErrorShowing = false;
 }
 
 }  // namespace
@@ -49,6 +64,7 @@ SaverContent::SaverContent(IRegistry& registry, IHostFolders& folders)
 SaverContent::~SaverContent() = default;
 
 void SaverContent::SetupScene(HWND window, int width, int height) {
+    g_errorOwner = window;
     SceneServices services;
     services.registry = &parts_->registry;
     services.folders = &parts_->folders;
@@ -78,5 +94,9 @@ void SaverContent::StartSound() {
 }
 
 void SaverContent::StopSound() { vtl::StopSound(); }
+
+void SaverContent::ServeDueTimers() { parts_->timers.ServeDue(); }
+
+bool SaverContent::ShowingError() { return g_timerErrorShowing; }
 
 }  // namespace vtl::win32

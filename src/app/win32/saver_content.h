@@ -23,6 +23,10 @@ public:
     void ReleaseScene();
     void StartSound();
     void StopSound();
+    // Runs the sound timers that are due, whether or not their messages came.
+    void ServeDueTimers();
+    // Whether a sound error's box is open; any thread may ask.
+    static bool ShowingError();
 
 private:
     struct Parts;

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
+#include <vector>
 
 #include "platform/errors.h"
 
@@ -36,7 +39,18 @@ public:
     }
     std::uint32_t Interval() const override { return interval_; }
 
-    void Fire() {
+    // Due when its interval has run out since it was armed or last fired. The system's
+    // message may come a tick before our own clock says so, and is taken then.
+    bool Due(bool message) const {
+        if (!id_) return false;
+        const std::uint32_t slack = message ? std::min<std::uint32_t>(interval_ / 2, 20) : 0;
+        return static_cast<std::int32_t>(GetTickCount() + slack - dueTick_) >= 0;
+    }
+
+    // From the timer's message, or served from the loop; whichever comes first fires.
+    void Fire(bool message) {
+        if (!Due(message)) return;
+        dueTick_ = GetTickCount() + interval_;
         // Errors must not unwind through the system's message dispatch.
         try {
             handler_(*this);
@@ -52,6 +66,7 @@ private:
         if (interval_ == 0) return;
         id_ = SetTimer(nullptr, 0, interval_, TimerProc);
         if (id_) LiveTimers()[id_] = this;
+        dueTick_ = GetTickCount() + interval_;
     }
     void Disarm() {
         if (!id_) return;
@@ -62,13 +77,14 @@ private:
 
     std::uint32_t interval_;
     UINT_PTR id_ = 0;
+    std::uint32_t dueTick_ = 0;
     TimerHandler handler_;
     EventErrorHandler onError_;
 };
 
 void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     const auto found = LiveTimers().find(id);
-    if (found != LiveTimers().end()) found->second->Fire();
+    if (found != LiveTimers().end()) found->second->Fire(true);
 }
 
 }  // namespace
@@ -77,6 +93,16 @@ Win32MessageTimers::Win32MessageTimers(EventErrorHandler onError) : onError_(std
 
 std::unique_ptr<IMessageTimer> Win32MessageTimers::CreateTimer(std::uint32_t milliseconds, TimerHandler handler) {
     return std::make_unique<Win32Timer>(milliseconds, std::move(handler), onError_);
+}
+
+void Win32MessageTimers::ServeDue() {
+    // A handler may re-arm, make or destroy timers: each id is looked up again.
+    std::vector<UINT_PTR> ids;
+    for (const auto& entry : LiveTimers()) ids.push_back(entry.first);
+    for (UINT_PTR id : ids) {
+        const auto found = LiveTimers().find(id);
+        if (found != LiveTimers().end()) found->second->Fire(false);
+    }
 }
 
 void Win32MessageTimers::ProcessMessages() {

@@ -12,6 +12,11 @@ public:
     std::unique_ptr<IMessageTimer> CreateTimer(std::uint32_t milliseconds, TimerHandler handler) override;
     // Dispatches the messages waiting now; a quit message is put back for the main loop.
     void ProcessMessages() override;
+    // Fires every timer whose interval has run out, as its message would. The system
+    // makes a timer message only when nothing else waits, which a window painted
+    // without pause never allows; a loop calls this after each message it dispatched.
+    // A message that comes after its timer was served here is let pass.
+    void ServeDue();
 
 private:
     EventErrorHandler onError_;

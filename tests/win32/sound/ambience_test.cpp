@@ -51,6 +51,16 @@ TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
 
     const std::uint64_t mark = soundtest::CaptureMark();
     StartSound();
+    if (soundtest::CapturePath().empty()) {
+        // No device: the saver runs silent, and the sounds it unpacked go at once.
+        EXPECT_EQ(SoundSystem(), nullptr);
+        EXPECT_EQ(clears, 1);
+        EXPECT_EQ(GetFileAttributesW(Widen(folder).c_str()), INVALID_FILE_ATTRIBUTES);
+        StopSound();
+        EXPECT_TRUE(errors.empty());
+        SetSoundHost({});
+        return;
+    }
     ASSERT_NE(SoundSystem(), nullptr);
     const float startX = SoundSystem()->HeliX();
     PumpMessages(1500);

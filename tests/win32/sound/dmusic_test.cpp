@@ -118,6 +118,12 @@ TEST(DirectMusicBackEnd, FilesThatDoNotLoadRaiseWithTheirName) {
 
 TEST(DirectMusicBackEnd, TheBestBackEndPlaysWaves) {
     OnFreshThread([] {
+        if (soundtest::CapturePath().empty()) {
+            // No device: nothing to play through, said by a raise the saver swallows.
+            EXPECT_THROW(CreateBestAudioBackend(), EDirectAudio);
+            EXPECT_FALSE(ComIsUp());
+            return;
+        }
         auto audio = CreateBestAudioBackend();
         ASSERT_TRUE(audio);
         const std::string folder = soundtest::TestFolder();

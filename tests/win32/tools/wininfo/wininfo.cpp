@@ -1,6 +1,8 @@
 // Describes the windows of another process for end-to-end tests, one line each:
 //   wininfo.exe "<window title>"
 //   top class=<c> title=<t> enabled=<0|1> client=<w>x<h>
+//   order z=<n> topmost=<0|1> owner=<title>   (z: 0 for the top visible window of the
+//                                              desktop, counting visible top-level windows)
 //   child id=<n> class=<c> text=<t> enabled=<0|1> visible=<0|1> state=<n> rect=<x>,<y>,<w>,<h>
 // state: check boxes and buttons their check state, track bars their position, combo
 // boxes their selected index (-1: none), edits 0; rect is in screen coordinates.
@@ -43,6 +45,22 @@ BOOL CALLBACK Describe(HWND child, LPARAM) {
     return TRUE;
 }
 
+struct ZSearch {
+    HWND target;
+    int seen = 0;
+    int found = -1;
+};
+
+BOOL CALLBACK CountDown(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ZSearch*>(param);
+    if (window == search->target) {
+        search->found = search->seen;
+        return FALSE;
+    }
+    if (IsWindowVisible(window)) ++search->seen;
+    return TRUE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -58,6 +76,12 @@ int wmain(int argc, wchar_t** argv) {
     GetClientRect(top, &client);
     std::printf("top class=%s title=%s enabled=%d client=%ldx%ld\n", Utf8(cls).c_str(), Utf8(argv[1]).c_str(),
                 IsWindowEnabled(top) ? 1 : 0, client.right, client.bottom);
+    ZSearch search{top};
+    EnumWindows(CountDown, reinterpret_cast<LPARAM>(&search));
+    wchar_t ownerTitle[256] = {};
+    if (HWND owner = GetWindow(top, GW_OWNER)) GetWindowTextW(owner, ownerTitle, 256);
+    std::printf("order z=%d topmost=%d owner=%s\n", search.found,
+                (GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0, Utf8(ownerTitle).c_str());
     EnumChildWindows(top, Describe, 0);
     std::fflush(stdout);
     return 0;
