@@ -9,6 +9,12 @@ std::shared_ptr<ITextureLoader>& Loader() {
     static std::shared_ptr<ITextureLoader> loader;
     return loader;
 }
+// A loader that reports success without giving a texture has failed: a texture
+// handle without a texture would be drawn as one.
+HResult Checked(HResult result, const std::shared_ptr<IRenderTexture>& texture) {
+    return result >= 0 && !texture ? kResultFail : result;
+}
+
 }  // namespace
 
 void SetTextureLoader(std::shared_ptr<ITextureLoader> loader) { Loader() = std::move(loader); }
@@ -18,7 +24,7 @@ HResult LoadTextureFromFile(IRenderDevice* Device, const std::string& FileName,
     Texture.reset();
     if (Device == nullptr) return D3DERR_INVALIDCALL;
     if (!Loader()) return kResultFail;
-    return Loader()->LoadFromFile(*Device, FileName, Texture);
+    return Checked(Loader()->LoadFromFile(*Device, FileName, Texture), Texture);
 }
 
 HResult LoadTextureFromFileEx(IRenderDevice* Device, const std::string& FileName, D3DCOLOR ColorKey,
@@ -26,7 +32,7 @@ HResult LoadTextureFromFileEx(IRenderDevice* Device, const std::string& FileName
     Texture.reset();
     if (Device == nullptr) return D3DERR_INVALIDCALL;
     if (!Loader()) return kResultFail;
-    return Loader()->LoadFromFileEx(*Device, FileName, ColorKey, Texture);
+    return Checked(Loader()->LoadFromFileEx(*Device, FileName, ColorKey, Texture), Texture);
 }
 
 }  // namespace vtl

@@ -25,6 +25,7 @@ public:
         D3DCOLOR key;
     };
     HResult result = 0;
+    bool giveNoTexture = false;  // success reported, no texture given
     std::vector<Load> loads;
 
     HResult LoadFromFile(IRenderDevice& device, const std::string& fileName,
@@ -40,7 +41,7 @@ private:
     HResult Make(IRenderDevice& device, const std::string& fileName, bool keyed, D3DCOLOR key,
                  std::shared_ptr<IRenderTexture>& texture) {
         loads.push_back({fileName, keyed, key});
-        if (result < 0) return result;
+        if (result < 0 || giveNoTexture) return result;
         texture = static_cast<RecordingDevice&>(device).NewTexture(fileName);
         return result;
     }

@@ -208,6 +208,18 @@ TEST_F(MeshTest, TextureInfoLoadsWithTheDefaults) {
     EXPECT_EQ(loader->loads.size(), 3u);
 }
 
+TEST_F(MeshTest, ALoaderThatSaysSuccessWithoutATextureHasFailed) {
+    const std::string file = WriteFile("bg.jpg");
+    loader->giveNoTexture = true;
+    for (HResult result : {0, 1}) {
+        loader->result = result;
+        EXPECT_FALSE(CreateTextureInfo(file, R())) << result;
+        std::shared_ptr<IRenderTexture> texture;
+        EXPECT_LT(LoadTextureFromFileEx(R()->Device.get(), file, 0xFF000000u, texture), 0) << result;
+        EXPECT_FALSE(texture);
+    }
+}
+
 TEST_F(MeshTest, PlainTextureStage) {
     auto tex = CreateTextureInfo(WriteFile("bg.jpg"), R());
     ASSERT_TRUE(tex);
