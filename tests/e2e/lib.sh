@@ -25,6 +25,11 @@ mkdir -p "$E2E_OUT"
 E2E_KEEP=${E2E_KEEP:-$(dirname "$WINEBED_DIR")/e2e-artifacts/$E2E_NAME}
 mkdir -p "$E2E_KEEP"
 
+# A command that fails under `set -e` says which one, inside functions too, instead
+# of ending the script without a word.
+set -E
+trap 'echo "FAIL: line $LINENO of $(basename "$0"): $BASH_COMMAND (exit $?)" >&2' ERR
+
 fail() {
     echo "FAIL: $*" >&2
     for f in "$E2E_OUT"/*.log; do [[ -f $f ]] && { echo "--- $f"; tail -n 20 "$f"; } >&2; done
@@ -120,6 +125,9 @@ saver_start() {
     SAVER_PID=$WIN_PID
     SAVER_WINDOW=$(window_id '^Saver$' 40) || fail "the saver window did not show"
 }
+# saver_key KEY: a key sent to the saver's own window; without a window manager the
+# X focus may be nobody's, and a key sent to "the focused window" then fails.
+saver_key() { xdotool key --window "$SAVER_WINDOW" "$1"; }
 # saver_alive: true while the saver process runs.
 saver_alive() { kill -0 "$SAVER_PID" 2>/dev/null; }
 # saver_end_expected WHAT: waits for the saver to end with code 0.

@@ -14,7 +14,7 @@ shot "$out/a.xwd"
 sleep 1
 shot "$out/b.xwd"
 keep_png "$out/a.xwd" scene
-xdotool key Escape
+saver_key Escape
 saver_end_expected "defaults"
 read -r w h < <(xwdtool size "$out/a.xwd")
 cx=$((w / 2)) cy=$((h / 2))
@@ -41,7 +41,7 @@ for glasses in 1 0; do
     saver_start
     wait_drawn
     shot "$out/glasses$glasses.xwd"
-    xdotool key Escape
+    saver_key Escape
     saver_end_expected "glasses $glasses"
 done
 keep_png "$out/glasses1.xwd" glasses-on
@@ -60,7 +60,7 @@ wait_drawn
 sleep 1  # the lines appear with the first update, after a second
 shot "$out/overlay.xwd"
 keep_png "$out/overlay.xwd" overlay
-xdotool key Escape
+saver_key Escape
 saver_end_expected "overlay"
 tl=$(xwdtool diff "$out/overlay.xwd" "$out/a.xwd" 0 0 300 90)
 bl=$(xwdtool diff "$out/overlay.xwd" "$out/a.xwd" 0 $((h - 90)) 300 "$h")
