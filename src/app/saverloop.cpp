@@ -24,8 +24,10 @@ void SaverController::RequestEnd() {
         host_.StopFrameTimer();
         host_.ShowCursor();
         host_.PostQuit();
-    } else {
-        host_.StartUnblockTimer();
+    } else if (!host_.StartUnblockTimer()) {
+        // Without the timer nothing would ever unblock input, and no key or move could
+        // end the saver again: input is unblocked at once instead.
+        endPending_ = false;
     }
 }
 

@@ -16,7 +16,8 @@ public:
     virtual void StopFrameTimer() = 0;
     virtual void ShowCursor() = 0;         // one increment of the display counter
     virtual void PostQuit() = 0;
-    virtual void StartUnblockTimer() = 0;  // 100 ms, then UnblockInput()
+    // 100 ms, then UnblockInput(); false when no timer could be started.
+    virtual bool StartUnblockTimer() = 0;
 };
 
 struct ScreenPoint {

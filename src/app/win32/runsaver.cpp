@@ -40,7 +40,7 @@ struct SaverRun : ISaverHost {
     }
     void ShowCursor() override { ::ShowCursor(TRUE); }
     void PostQuit() override { PostQuitMessage(0); }
-    void StartUnblockTimer() override;
+    bool StartUnblockTimer() override;
 };
 
 SaverRun g_run;
@@ -57,8 +57,9 @@ void CALLBACK UnblockTimerProc(UINT id, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
     timeKillEvent(id);
 }
 
-void SaverRun::StartUnblockTimer() {
+bool SaverRun::StartUnblockTimer() {
     unblockTimer = timeSetEvent(100, 0, UnblockTimerProc, 0, TIME_PERIODIC);
+    return unblockTimer != 0;
 }
 
 // C++ errors must not unwind through the system's message dispatch: the window

@@ -112,6 +112,11 @@ void Win32MessageTimers::ProcessMessages() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        // Only the back end's own business: a key or a move waiting here would start a
+        // new end request (and the password dialog) while the saver shuts down.
+        const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+                           (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
+        if (input) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -18,7 +18,11 @@ struct FakeSaverHost : ISaverHost {
     void StopFrameTimer() override { calls.push_back("stop-timer"); }
     void ShowCursor() override { calls.push_back("show-cursor"); }
     void PostQuit() override { calls.push_back("quit"); }
-    void StartUnblockTimer() override { calls.push_back("unblock-timer"); }
+    bool unblockTimerStarts = true;
+    bool StartUnblockTimer() override {
+        calls.push_back("unblock-timer");
+        return unblockTimerStarts;
+    }
 };
 
 using Calls = std::vector<std::string>;
@@ -88,6 +92,19 @@ TEST(SaverController, RefusedPasswordBlocksInputUntilUnblocked) {
     saver.UnblockInput();
     host.passwordAnswer = true;
     saver.OnKey();
+    EXPECT_EQ(host.calls, (Calls{"verify", "unblock-timer", "verify", "stop-timer", "show-cursor", "quit"}));
+}
+
+TEST(SaverController, WithoutAnUnblockTimerInputIsUnblockedAtOnce) {
+    FakeSaverHost host;
+    host.passwordAnswer = false;
+    host.unblockTimerStarts = false;
+    SaverController saver(host, ScreenPoint{0, 0});
+    saver.Start();
+    saver.OnKey();
+    EXPECT_FALSE(saver.EndPending());
+    host.passwordAnswer = true;
+    saver.OnKey();  // the next key asks again and may end the saver
     EXPECT_EQ(host.calls, (Calls{"verify", "unblock-timer", "verify", "stop-timer", "show-cursor", "quit"}));
 }
 

@@ -85,6 +85,35 @@ TEST(MessageTimers, ProcessMessagesRunsWaitingTimersAndKeepsAQuitForTheLoop) {
     EXPECT_GE(fired, 1);
 }
 
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN || message == WM_MOUSEMOVE || message == WM_APP) {
+        auto* seen = reinterpret_cast<std::vector<UINT>*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (seen) seen->push_back(message);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(MessageTimers, ProcessMessagesDropsKeysAndMovesButRunsTheRest) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = CountingProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VtlCounting";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, L"VtlCounting", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    std::vector<UINT> seen;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));
+    PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(500, 500));
+    PostMessageW(window, WM_APP, 0, 0);
+    Win32MessageTimers timers(nullptr);
+    timers.ProcessMessages();
+    EXPECT_EQ(seen, std::vector<UINT>{WM_APP});
+    DestroyWindow(window);
+    UnregisterClassW(L"VtlCounting", windowClass.hInstance);
+}
+
 // A window that never stops asking to be painted, as the saver's does when a frame
 // takes longer than the frame period.
 LRESULT CALLBACK AlwaysInvalidProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
