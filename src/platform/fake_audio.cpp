@@ -1,5 +1,7 @@
 #include "platform/fake_audio.h"
 
+#include "platform/files.h"
+
 #include <algorithm>
 
 namespace vtl {
@@ -125,7 +127,7 @@ public:
     }
     std::unique_ptr<TDMSegment> LoadSegment(const std::string& fileName) override {
         world_.log.push_back("load " + fileName);
-        const std::string name = FakeAudioBaseName(fileName);
+        const std::string name = FileNameOfPath(fileName);
         if (world_.failingFiles.count(name)) throw EDirectAudio(FormatMessage1(kMsgCannotCreateSegment, fileName));
         return std::make_unique<FakeSegment>(world_, this, name);
     }
@@ -143,11 +145,6 @@ private:
 
 AudioFactory FakeAudioWorld::Factory() {
     return [this] { return std::unique_ptr<TDirectAudio>(new FakeAudio(*this)); };
-}
-
-std::string FakeAudioBaseName(const std::string& path) {
-    const auto at = path.find_last_of("/\\");
-    return at == std::string::npos ? path : path.substr(at + 1);
 }
 
 }  // namespace vtl

@@ -40,7 +40,5 @@ struct FakeAudioWorld {
     AudioFactory Factory();
 };
 
-// The part of a path after its last separator.
-std::string FakeAudioBaseName(const std::string& path);
 
 }  // namespace vtl

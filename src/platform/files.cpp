@@ -3,6 +3,11 @@
 
 namespace vtl {
 
+std::string FileNameOfPath(const std::string& path) {
+    const auto at = path.find_last_of("/\\");
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
 std::string FolderOfProgram(const std::string& programPath) {
     const auto cut = programPath.find_last_of("\\:");
     if (cut == std::string::npos) return ".";  // never empty: a bare name lies in the working folder

@@ -95,6 +95,9 @@ std::string ExecutablePath();
 // that separator unless it is a root. Empty when it cannot be told.
 std::string ExecutableFolder();
 
+// The part of a path after its last "/" or "\" (all of it when there is none).
+std::string FileNameOfPath(const std::string& path);
+
 // The folder of a Windows program path: up to the last "\" or ":", without that "\"
 // unless the folder is a drive root (D:\x.scr lies in D:\). A bare name lies in ".".
 std::string FolderOfProgram(const std::string& programPath);

@@ -139,10 +139,6 @@ HWND CreateSaverWindow() {
                            0, width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
-}  // namespace
-
-namespace {
-
 // Runs each step even when one before it failed; a failure here must not hide the
 // error that ended the run.
 template <typename F>

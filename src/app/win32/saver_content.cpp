@@ -31,12 +31,13 @@ std::string UserDecimalSeparator() {
 // The saver window, owner of the boxes of timer errors.
 HWND g_errorOwner = nullptr;
 
+// Whether a sound error's box is open (the frame timer's thread asks too).
+std::atomic<bool> g_timerErrorShowing{false};
+
 // An error in a sound timer is shown like any error of a timer event, and the saver
 // goes on. The box belongs to the top-most saver window and stands above it with the
 // cursor shown, or nobody could see or dismiss it; errors of timers that fire while
 // it is open are not shown in boxes of their own, one inside another's loop.
-std::atomic<bool> g_timerErrorShowing{false};
-
 void ShowTimerError(const std::exception& error) {
     if (g_timerErrorShowing) return;
     g_timerErrorShowing = true;

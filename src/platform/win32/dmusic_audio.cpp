@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/audio_requests.h"
+#include "platform/files.h"
 #include "platform/wavefile.h"
 #include "platform/win32/dsound_audio.h"
 #include "platform/win32/win32_wavefile.h"
@@ -77,8 +78,6 @@ private:
     std::string name_;
     std::int32_t waveLength_;  // 0 when our reader does not know the file
 };
-
-std::string BaseName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
 class DMusicPerformance final : public TDMPerformance {
 public:
@@ -192,7 +191,7 @@ public:
             segment->SetLength(waveLength);
         }
         segment->SetRepeats(1);
-        return std::make_unique<DMusicSegment>(*this, segment, BaseName(fileName), waveLength);
+        return std::make_unique<DMusicSegment>(*this, segment, FileNameOfPath(fileName), waveLength);
     }
 
     void StopAll() override {

@@ -30,6 +30,7 @@
 
 #include "platform/audio_doppler.h"
 #include "platform/audio_requests.h"
+#include "platform/files.h"
 #include "platform/wavefile.h"
 #include "platform/win32/win32_wavefile.h"
 
@@ -188,7 +189,7 @@ public:
         const std::optional<PcmWave> wave = ReadPcmWaveFile(fileName);
         if (!wave) throw EDirectAudio(FormatMessage1(kMsgCannotCreateSegment, fileName));
         return std::make_unique<DSoundSegment>(*this, ToMono16(*wave), wave->sampleRate,
-                                               fileName.substr(fileName.find_last_of("\\/") + 1));
+                                               FileNameOfPath(fileName));
     }
     void StopAll() override {
         for (DSoundChannel* channel : channels_) channel->Stop();

@@ -85,6 +85,31 @@ TEST(MessageTimers, ProcessMessagesRunsWaitingTimersAndKeepsAQuitForTheLoop) {
     EXPECT_GE(fired, 1);
 }
 
+// A small window of the test's own class, gone again with the object.
+class TestWindow {
+public:
+    TestWindow(const wchar_t* className, WNDPROC procedure) : className_(className) {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = className;
+        RegisterClassW(&windowClass);
+        window_ = CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    }
+    ~TestWindow() {
+        DestroyWindow(window_);
+        UnregisterClassW(className_, GetModuleHandleW(nullptr));
+    }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    HWND Handle() const { return window_; }
+
+private:
+    const wchar_t* className_;
+    HWND window_;
+};
+
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN || message == WM_MOUSEMOVE || message == WM_APP) {
         auto* seen = reinterpret_cast<std::vector<UINT>*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -95,13 +120,8 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 TEST(MessageTimers, ProcessMessagesDropsKeysAndMovesButRunsTheRest) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = CountingProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"VtlCounting";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, L"VtlCounting", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
+    TestWindow counting(L"VtlCounting", CountingProc);
+    HWND window = counting.Handle();
     std::vector<UINT> seen;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));
     PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -110,8 +130,6 @@ TEST(MessageTimers, ProcessMessagesDropsKeysAndMovesButRunsTheRest) {
     Win32MessageTimers timers(nullptr);
     timers.ProcessMessages();
     EXPECT_EQ(seen, std::vector<UINT>{WM_APP});
-    DestroyWindow(window);
-    UnregisterClassW(L"VtlCounting", windowClass.hInstance);
 }
 
 // A window that never stops asking to be painted, as the saver's does when a frame
@@ -129,14 +147,8 @@ LRESULT CALLBACK AlwaysInvalidProc(HWND window, UINT message, WPARAM wParam, LPA
 
 // Runs a GetMessage loop for `ms` next to that window; `serve` after each message.
 int FiresBesideEndlessPainting(bool serve, int ms) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = AlwaysInvalidProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"VtlAlwaysInvalid";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, L"VtlAlwaysInvalid", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
-    ShowWindow(window, SW_SHOWNOACTIVATE);
+    TestWindow painting(L"VtlAlwaysInvalid", AlwaysInvalidProc);
+    ShowWindow(painting.Handle(), SW_SHOWNOACTIVATE);
     Win32MessageTimers timers(nullptr);
     int fired = 0;
     auto timer = timers.CreateTimer(30, [&](IMessageTimer&) { ++fired; });
@@ -147,8 +159,6 @@ int FiresBesideEndlessPainting(bool serve, int ms) {
         if (serve) timers.ServeDue();
     }
     timer.reset();
-    DestroyWindow(window);
-    UnregisterClassW(L"VtlAlwaysInvalid", windowClass.hInstance);
     return fired;
 }
 
