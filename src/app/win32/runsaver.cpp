@@ -12,6 +12,7 @@
 
 #include "app/saverloop.h"
 #include "app/win32/host_win32.h"
+#include "app/win32/monitor_covers.h"
 #include "app/win32/saver_content.h"
 #include "settings/settingsstore.h"
 
@@ -28,6 +29,8 @@ struct SaverRun : ISaverHost {
     UINT unblockTimer = 0;
     std::unique_ptr<SaverController> controller;
     std::unique_ptr<win32::SaverContent> content;
+    win32::MonitorCovers covers;
+    bool covering = false;  // the covers follow monitor changes only while the saver runs
     std::exception_ptr pendingError;  // an error raised inside a window message
 
     bool VerifyPassword() override {
@@ -41,6 +44,15 @@ struct SaverRun : ISaverHost {
     void ShowCursor() override { ::ShowCursor(TRUE); }
     void PostQuit() override { PostQuitMessage(0); }
     bool StartUnblockTimer() override;
+
+    void CoverOtherMonitors() {
+        covers.Cover(window);
+        covering = true;
+    }
+    void RemoveCovers() {
+        covering = false;
+        covers.Remove();
+    }
 };
 
 SaverRun g_run;
@@ -100,6 +112,10 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                 if (!GetCursorPos(&cursor)) ClientToScreen(window, &cursor);
                 Guarded([&] { controller->OnMouseMove({cursor.x, cursor.y}); });
             }
+            break;
+        case WM_DISPLAYCHANGE:
+            // A monitor came or went, or another program changed a display mode.
+            if (g_run.covering) Guarded([] { g_run.CoverOtherMonitors(); });
             break;
         case WM_CLOSE:
             // The window stays: the run ends only through an accepted request's quit.
@@ -163,6 +179,7 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
     auto restoreAfterError = [&] {
         Quietly([] { g_run.StopFrameTimer(); });
         if (g_run.window) ShowWindow(g_run.window, SW_HIDE);
+        g_run.RemoveCovers();
         if (g_run.content) Quietly([] { g_run.content->StopSound(); });
         if (!useCurrentMode) RestoreVideoMode();
         if (flagOn) SystemParametersInfoW(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
@@ -193,6 +210,7 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
         if (ReadSettingBool(registry, kEnableSounds)) g_run.content->StartSound();
 
         ShowWindow(g_run.window, SW_SHOW);
+        g_run.CoverOtherMonitors();
         UpdateWindow(g_run.window);
         SetForegroundWindow(g_run.window);
         SetFocus(g_run.window);
@@ -218,6 +236,7 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
     }
 
     ShowWindow(g_run.window, SW_HIDE);
+    g_run.RemoveCovers();
     // No frame comes after this: release the device in order now, while the saver still
     // runs, rather than amid the exit of Direct3D's and the driver's own threads.
     g_run.content->ReleaseScene();
