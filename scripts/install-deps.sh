@@ -15,6 +15,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 xvfb xdotool x11-apps x11-utils
+  xserver-xorg-core xserver-xorg-video-dummy
   libjpeg62-turbo-dev libjpeg-turbo-progs zlib1g-dev
   nsis fp-utils
   procps diffutils

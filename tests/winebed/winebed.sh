@@ -15,6 +15,9 @@
 #                        display mode can change under Xvfb)
 #       --no-sound      (no ALSA device at all, instead of the file capture)
 #       --host-display  (your own display, HOME and sound instead of private ones)
+#       --two-monitors  (X.Org's dummy driver instead of Xvfb: 1024x768 at 0,0 and
+#                        800x600 at 1024,0, one root window over both, in X's grey
+#                        weave so that a black window shows against it)
 # Inside `with`, these are exported: DISPLAY, WINEPREFIX, HOME, WINEDLLOVERRIDES,
 # WINEDEBUG, WINEBED_CAPTURE (the raw ALSA capture: float32 stereo 48 kHz), WINEBED_DIR,
 # WINEBED_ARCH, WINEBED_RUNS32 (1 where 32-bit Windows programs run), and a PATH whose
@@ -120,8 +123,58 @@ start_xvfb() {  # $1: screen; sets DISPLAY and xvfb_pid
     export DISPLAY=:$(head -n1 "$fifo")
 }
 
+# Two monitors side by side, the second smaller (1024x768 and 800x600 at 1024,0): X.Org's
+# dummy driver with two screens joined by Xinerama. Xvfb cannot place a second screen
+# beside the first (its Xinerama heads all start at 0,0), and Wine reads the monitors
+# from Xinerama when RandR is off, as it is with Xinerama on.
+start_two_monitors() {  # sets DISPLAY and xvfb_pid
+    command -v Xorg >/dev/null && [[ -f /usr/lib/xorg/modules/drivers/dummy_drv.so ]] ||
+        skip "two monitors need X.Org's dummy driver (xserver-xorg-video-dummy)"
+    local conf=$session/xorg.conf fifo=$session/displayfd screen
+    mkdir -p "$session/xorg.conf.d"
+    {
+        printf 'Section "ServerFlags"\n  Option "Xinerama" "on"\n  Option "AutoAddDevices" "false"\n'
+        printf '  Option "DontVTSwitch" "true"\nEndSection\n'
+        printf 'Section "Monitor"\n  Identifier "mon"\n  HorizSync 5.0 - 1000.0\n  VertRefresh 5.0 - 200.0\n'
+        printf '  Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync\n'
+        printf '  Modeline "800x600" 40.00 800 840 968 1056 600 601 605 628 +hsync +vsync\nEndSection\n'
+        for screen in 0:1024x768 1:800x600; do
+            local n=${screen%%:*} mode=${screen#*:}
+            printf 'Section "Device"\n  Identifier "card%s"\n  Driver "dummy"\n  VideoRam 65536\nEndSection\n' "$n"
+            printf 'Section "Screen"\n  Identifier "screen%s"\n  Device "card%s"\n  Monitor "mon"\n' "$n" "$n"
+            printf '  DefaultDepth 24\n  SubSection "Display"\n    Depth 24\n    Modes "%s"\n' "$mode"
+            printf '    Virtual %s %s\n  EndSubSection\nEndSection\n' "${mode%x*}" "${mode#*x}"
+        done
+        printf 'Section "ServerLayout"\n  Identifier "layout"\n  Screen 0 "screen0" 0 0\n'
+        printf '  Screen 1 "screen1" RightOf "screen0"\nEndSection\n'
+    } >"$conf"
+    Xorg -displayfd 7 -config "$conf" -configdir "$session/xorg.conf.d" -noreset -nolisten tcp \
+        -retro -logfile "$session/xorg.log" -novtswitch -sharevts 7>"$fifo" >"$session/xorg.out" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 200); do
+        [[ -s $fifo ]] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    [[ -s $fifo ]] || { tail -n 20 "$session/xorg.log" >&2; die "X.Org with two monitors did not start"; }
+    export DISPLAY=:$(head -n1 "$fifo")
+}
+
+# Wine 8 crashes listing the modes of two Xinerama heads through X's VidMode extension
+# and then reports one monitor; the two-monitor bed tells it not to use VidMode.
+X11_KEY='HKCU\Software\Wine\X11 Driver'
+set_xvidmode() {  # Y or N
+    if [[ $1 == N ]]; then
+        DISPLAY= timeout 60 wine reg add "$X11_KEY" /v UseXVidMode /d N /f >/dev/null 2>&1
+    else
+        DISPLAY= timeout 60 wine reg delete "$X11_KEY" /v UseXVidMode /f >/dev/null 2>&1
+    fi
+    timeout 20 wineserver -w >/dev/null 2>&1
+}
+
 cleanup() {
     set +e
+    [[ ${two_monitors:-0} == 1 ]] && { timeout 20 wineserver -k >/dev/null 2>&1; set_xvidmode Y; }
     timeout 20 wineserver -k >/dev/null 2>&1
     timeout 20 wineserver -w >/dev/null 2>&1
     [[ -n ${xvfb_pid:-} ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
@@ -129,7 +182,7 @@ cleanup() {
 }
 
 enter() {  # parse options, boot, start the display; the rest of "$@" is left in cmd
-    timeout_s=300 screen=1024x768x24 desktop="" sound=1 host_display=0
+    timeout_s=300 screen=1024x768x24 desktop="" sound=1 host_display=0 two_monitors=0
     while [[ $# -gt 0 ]]; do
         case $1 in
             --timeout) timeout_s=$2; shift 2 ;;
@@ -137,6 +190,7 @@ enter() {  # parse options, boot, start the display; the rest of "$@" is left in
             --desktop) desktop=$2; shift 2 ;;
             --no-sound) sound=0; shift ;;
             --host-display) host_display=1; shift ;;
+            --two-monitors) two_monitors=1; shift ;;
             --) shift; break ;;
             *) die "unknown option $1" ;;
         esac
@@ -155,7 +209,12 @@ enter() {  # parse options, boot, start the display; the rest of "$@" is left in
     [[ $sound == 1 ]] && WINEBED_CAPTURE=$session/capture.raw
     export HOME=$session/home
     make_home "$HOME" "$WINEBED_CAPTURE"
-    start_xvfb "$screen"
+    if [[ $two_monitors == 1 ]]; then
+        set_xvidmode N
+        start_two_monitors
+    else
+        start_xvfb "$screen"
+    fi
 }
 
 case ${1:-} in

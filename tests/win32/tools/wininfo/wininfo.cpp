@@ -7,6 +7,9 @@
 // state: check boxes and buttons their check state, track bars their position, combo
 // boxes their selected index (-1: none), edits 0; rect is in screen coordinates.
 // Exit code 1 when no such window.
+//   wininfo.exe --monitors
+//   monitors count=<SM_CMONITORS>
+//   monitor rect=<left>,<top>,<right>,<bottom> primary=<0|1>   (one line each)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -61,9 +64,24 @@ BOOL CALLBACK CountDown(HWND window, LPARAM param) {
     return TRUE;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(monitor, &info);
+    const RECT& r = info.rcMonitor;
+    std::printf("monitor rect=%ld,%ld,%ld,%ld primary=%d\n", r.left, r.top, r.right, r.bottom,
+                (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+    return TRUE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wstring(argv[1]) == L"--monitors") {
+        std::printf("monitors count=%d\n", GetSystemMetrics(SM_CMONITORS));
+        EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+        return 0;
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: wininfo \"<window title>\"\n");
         return 2;
