@@ -81,12 +81,12 @@ keep_png() { xwdtool png "$1" "$E2E_KEEP/$2.png" || true; }
 # The Windows programs under test are 32-bit (the product) or, on a bed that cannot
 # run 32-bit Wine, the 64-bit test-bed build; where they live and which registry
 # view they read follows from that, as it does on Windows.
-pe_machine() {  # PE machine field of a file, in hex (14c: i386, 8664: x86-64)
+pe_machine() {  # PE machine field of a file, four hex digits (014c: i386, 8664: x86-64)
     local at
     at=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
     od -An -tx2 -j$((at + 4)) -N2 "$1" | tr -d ' '
 }
-if [[ $(pe_machine "$VTL_WIN_BIN/vtl3d.scr") == 14c ]]; then WIN_PROGRAM_BITS=32; else WIN_PROGRAM_BITS=64; fi
+if [[ $(pe_machine "$VTL_WIN_BIN/vtl3d.scr") == 014c ]]; then WIN_PROGRAM_BITS=32; else WIN_PROGRAM_BITS=64; fi
 # The system folder of such a program: SysWOW64 for a 32-bit one on 64-bit Windows.
 if [[ $WIN_PROGRAM_BITS == 32 && ${WINEBED_ARCH:-win64} == win64 ]]; then
     PROGRAM_SYSDIR_WIN='C:\windows\syswow64'

@@ -1,6 +1,7 @@
 // The settings dialog on Win32: a modeless dialog (the dialog manager gives Tab, Enter,
 // Esc and the default button) whose standard controls are created at the form's
-// design positions, scaled from 96 dots per inch to the system's. What the controls
+// design positions, scaled from 96 dots per inch to the DPI of the monitor it stands
+// on, and laid out again when it moves to a monitor of another DPI. What the controls
 // show, what OK stores, how the timing field reads and what a failed write says are
 // decided in settings/settingsform_logic; this file only moves values in and out of
 // the controls. Not done here: themes beyond what comctl32 v6 draws by itself.
@@ -11,12 +12,15 @@
 #include <shellapi.h>
 
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/apperror.h"
 #include "app/hostservices.h"
 #include "app/scrutils.h"
 #include "app/win32/host_win32.h"
+#include "app/win32/monitor_dpi.h"
 #include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_text.h"
 #include "settings/settingsform_logic.h"
@@ -48,6 +52,8 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX
 constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
 
 using HtmlHelpAProc = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+constexpr UINT kHtmlHelpDisplayTopic = 0x0000;  // HH_DISPLAY_TOPIC
+constexpr UINT kHtmlHelpCloseAll = 0x0012;      // HH_CLOSE_ALL
 
 // The HTML Help entry takes the ANSI code page, the registry seam gives UTF-8.
 std::string ToAnsi(const std::string& utf8) {
@@ -77,7 +83,10 @@ public:
     ~SettingsForm() {
         if (font_) DeleteObject(font_);
         if (linkFont_) DeleteObject(linkFont_);
-        if (helpLibrary_) FreeLibrary(helpLibrary_);
+        // Help windows live in this process and run the library's code: they are closed
+        // first, and the library stays loaded until the process ends, so a window that
+        // is still closing never calls into unloaded code.
+        if (htmlHelp_) htmlHelp_(nullptr, nullptr, kHtmlHelpCloseAll, 0);
     }
     SettingsForm(const SettingsForm&) = delete;
     SettingsForm& operator=(const SettingsForm&) = delete;
@@ -102,6 +111,10 @@ private:
     HWND Add(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h,
              DWORD exStyle = 0);
     HWND AddLabel(const wchar_t* text, int x, int y);
+    // Fonts and control positions for the current DPI, from the design at 96.
+    void MakeFonts();
+    void LayOutControls();
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     HWND Item(int id) const { return GetDlgItem(dialog_, id); }
     bool Checked(int id) const { return IsDlgButtonChecked(dialog_, id) == BST_CHECKED; }
     void Check(int id, bool on) { CheckDlgButton(dialog_, id, on ? BST_CHECKED : BST_UNCHECKED); }
@@ -115,6 +128,16 @@ private:
     HMODULE helpLibrary_ = nullptr;
     HtmlHelpAProc htmlHelp_ = nullptr;
     int dpi_ = 96;
+    // Every control's design rectangle at 96 dpi; a label without a design width is
+    // as wide as its text.
+    struct Placement {
+        HWND control;
+        RECT design;  // x, y, width, height
+        bool fitsText;
+    };
+    std::vector<Placement> placements_;
+    HWND timingSpin_ = nullptr;
+    HWND timingEdit_ = nullptr;
 };
 
 INT_PTR CALLBACK SettingsForm::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -125,11 +148,21 @@ INT_PTR CALLBACK SettingsForm::DialogProc(HWND dialog, UINT message, WPARAM wPar
     }
     auto* form = reinterpret_cast<SettingsForm*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (!form) return FALSE;
+    if (message == WM_NCDESTROY) {
+        // The dialog owns its form: the last message it gets frees it.
+        SetWindowLongPtrW(dialog, DWLP_USER, 0);
+        delete form;
+        return FALSE;
+    }
     try {
         return form->Handle(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        // An error in a handler is the user's to see; the dialog stays open.
-        form->ShowError(e.what());
+    } catch (...) {
+        // An error in a handler is the user's to see, whatever was raised; the dialog
+        // stays open. No error may unwind into the system's dialog code.
+        try {
+            form->ShowError(DescribeException(std::current_exception()).message);
+        } catch (...) {
+        }
         return TRUE;
     }
 }
@@ -173,7 +206,11 @@ INT_PTR SettingsForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
             return TRUE;
         case WM_HELP:
+        case kShowHelpMessage:
             ShowHelp();
+            return TRUE;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return TRUE;
         case WM_CLOSE:
             DestroyWindow(dialog_);
@@ -191,16 +228,17 @@ void SettingsForm::FormCreate() {
     if (helpLibrary_)
         htmlHelp_ = reinterpret_cast<HtmlHelpAProc>(reinterpret_cast<void*>(GetProcAddress(helpLibrary_, "HtmlHelpA")));
     SetWindowContextHelpId(dialog_, kSettingsHelpContext);
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    LeaveDpiChangesToDialog(dialog_);
+    // In the centre of the primary monitor, scaled for that monitor's DPI.
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    dpi_ = static_cast<int>(MonitorDpi(MonitorFromPoint({screenWidth / 2, screenHeight / 2}, MONITOR_DEFAULTTOPRIMARY)));
 
-    RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+    const RECT frame = FrameForClient(Scale(kClientWidth), Scale(kClientHeight), kFormStyle, kFormExStyle,
+                                      static_cast<UINT>(dpi_));
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    SetWindowPos(dialog_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(dialog_, nullptr, (screenWidth - width) / 2, (screenHeight - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowTextW(dialog_, Widen(kSettingsFormCaption).c_str());
     CreateControls();
     SendDlgItemMessageW(dialog_, idVideoMode, CB_SETCURSEL, 0, 0);
@@ -212,28 +250,70 @@ HWND SettingsForm::Add(const wchar_t* cls, const wchar_t* text, DWORD style, int
                                    Scale(h), dialog_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (control) placements_.push_back({control, RECT{x, y, w, h}, false});
     return control;
 }
 
-// Labels without a design width are as wide as their text.
 HWND SettingsForm::AddLabel(const wchar_t* text, int x, int y) {
-    HDC dc = GetDC(dialog_);
-    HGDIOBJ old = SelectObject(dc, font_);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
-    SelectObject(dc, old);
-    ReleaseDC(dialog_, dc);
     HWND label = Add(L"STATIC", text, SS_LEFT | SS_NOPREFIX, -1, x, y, 0, 0);
-    SetWindowPos(label, nullptr, 0, 0, size.cx + 1, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (label) placements_.back().fitsText = true;
     return label;
 }
 
-void SettingsForm::CreateControls() {
+void SettingsForm::MakeFonts() {
+    HFONT oldFont = font_, oldLinkFont = linkFont_;
     font_ = CreateFontW(-Scale(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
     linkFont_ = CreateFontW(-Scale(11), 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
     SendMessageW(dialog_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    for (const Placement& placed : placements_) {
+        const HFONT font = placed.control == link_ ? linkFont_ : font_;
+        SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    // Deleted only once no control draws with them any more.
+    if (oldFont) DeleteObject(oldFont);
+    if (oldLinkFont) DeleteObject(oldLinkFont);
+}
+
+void SettingsForm::LayOutControls() {
+    HDC dc = GetDC(dialog_);
+    HGDIOBJ old = SelectObject(dc, font_);
+    for (const Placement& placed : placements_) {
+        if (placed.control == timingSpin_) continue;  // it follows its edit below
+        const RECT& d = placed.design;
+        int width = Scale(d.right), height = Scale(d.bottom);
+        if (placed.fitsText) {
+            wchar_t text[128] = {};
+            GetWindowTextW(placed.control, text, 128);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+            width = size.cx + 1;
+            height = size.cy;
+        }
+        SetWindowPos(placed.control, nullptr, Scale(d.left), Scale(d.top), width, height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(dialog_, dc);
+    // The arrows stand inside the right end of their edit, which they take from its
+    // width each time they are attached.
+    if (timingSpin_ && timingEdit_) SendMessageW(timingSpin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(timingEdit_), 0);
+}
+
+void SettingsForm::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    if (dpi > 0 && static_cast<int>(dpi) != dpi_) {
+        dpi_ = static_cast<int>(dpi);
+        MakeFonts();
+        LayOutControls();
+    }
+    SetWindowPos(dialog_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(dialog_, nullptr, TRUE);
+}
+
+void SettingsForm::CreateControls() {
+    MakeFonts();
 
     // Creation order is the tab order.
     constexpr DWORD tab = WS_TABSTOP | WS_GROUP;
@@ -270,12 +350,11 @@ void SettingsForm::CreateControls() {
     AddLabel(L"Slow", g2x + 10, g2y + 76);
     AddLabel(L"Fast", g2x + 117, g2y + 76);
     AddLabel(L"Timing (fps)", g2x + 155, g2y + 20);
-    HWND timing = Add(WC_EDITW, L"50", ES_NUMBER | ES_AUTOHSCROLL | tab, idTiming, g2x + 156, g2y + 43, 65, 22,
+    timingEdit_ = Add(WC_EDITW, L"50", ES_NUMBER | ES_AUTOHSCROLL | tab, idTiming, g2x + 156, g2y + 43, 65, 22,
                       WS_EX_CLIENTEDGE);
-    SendMessageW(timing, EM_LIMITTEXT, 10, 0);
-    HWND spin = Add(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_HOTTRACK, idTimingSpin, 0, 0, 0, 0);
-    SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(timing), 0);
-    SendMessageW(spin, UDM_SETRANGE32, kMinTimingFPS, kMaxTimingFPS);
+    SendMessageW(timingEdit_, EM_LIMITTEXT, 10, 0);
+    timingSpin_ = Add(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_HOTTRACK, idTimingSpin, 0, 0, 0, 0);
+    SendMessageW(timingSpin_, UDM_SETRANGE32, kMinTimingFPS, kMaxTimingFPS);
     Add(L"BUTTON", L"Show real fps rate", BS_AUTOCHECKBOX | tab, idShowRealFPS, g2x + 8, g2y + 100, 113, 17);
     Add(L"BUTTON", L"Show activity time ", BS_AUTOCHECKBOX | tab, idShowActivityTime, g2x + 8, g2y + 122, 113, 17);
     Add(L"BUTTON", L"Enable sounds", BS_AUTOCHECKBOX | tab, idEnableSounds, g2x + 8, g2y + 144, 97, 17);
@@ -284,6 +363,7 @@ void SettingsForm::CreateControls() {
     Add(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | tab, IDOK, 8, 304, 70, 25);
     Add(L"BUTTON", L"Cancel", BS_PUSHBUTTON | tab, IDCANCEL, 84, 304, 70, 25);
     Add(L"BUTTON", L"Help", BS_PUSHBUTTON | tab, idBtnHelp, 319, 304, 70, 25);
+    LayOutControls();
 }
 
 void SettingsForm::FormShow() {
@@ -341,7 +421,7 @@ void SettingsForm::ShowHelp() {
     const std::string file = HelpTopicPath(GetInstallFolder(registry_, ExecutablePath()));
     if (!htmlHelp_) return;
     // Owned by the desktop, so the help stays open when the dialog closes.
-    htmlHelp_(GetDesktopWindow(), ToAnsi(file).c_str(), 0 /* HH_DISPLAY_TOPIC */, 0);
+    htmlHelp_(GetDesktopWindow(), ToAnsi(file).c_str(), kHtmlHelpDisplayTopic, 0);
 }
 
 void SettingsForm::GetMoreLabelClick() {
@@ -373,25 +453,31 @@ std::vector<WORD> EmptyDialogTemplate() {
 }  // namespace
 }  // namespace vtl::win32
 
-int RunSettingsDialog(vtl::IRegistry& registry) {
-    using vtl::win32::SettingsForm;
+HWND vtl::win32::CreateSettingsDialog(IRegistry& registry) {
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&classes);
-
-    SettingsForm form(registry);
-    const auto dialogTemplate = vtl::win32::EmptyDialogTemplate();
+    auto form = std::make_unique<SettingsForm>(registry);
+    const auto dialogTemplate = EmptyDialogTemplate();
     HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                              reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), nullptr,
-                                             &SettingsForm::DialogProc, reinterpret_cast<LPARAM>(&form));
-    if (!dialog) return 0;
+                                             &SettingsForm::DialogProc, reinterpret_cast<LPARAM>(form.get()));
+    if (!dialog) return nullptr;  // the form was never attached: it goes with this scope
+    form.release();                // the dialog frees it when destroyed
     ShowWindow(dialog, SW_SHOWNORMAL);
+    return dialog;
+}
+
+int RunSettingsDialog(vtl::IRegistry& registry) {
+    HWND dialog = vtl::win32::CreateSettingsDialog(registry);
+    if (!dialog) return 0;
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         const bool inDialog = IsWindow(dialog) && (message.hwnd == dialog || IsChild(dialog, message.hwnd));
-        // F1 anywhere in the dialog asks for the form's help.
+        // F1 anywhere in the dialog asks for the form's help, through the dialog's own
+        // handling of errors.
         if (inDialog && message.message == WM_KEYDOWN && message.wParam == VK_F1) {
-            form.ShowHelp();
+            SendMessageW(dialog, vtl::win32::kShowHelpMessage, 0, 0);
             continue;
         }
         if (inDialog && IsDialogMessageW(dialog, &message)) continue;

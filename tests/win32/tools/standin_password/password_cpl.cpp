@@ -16,7 +16,7 @@ std::string AnswerFile() {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND owner) {
+extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND owner) {
     const std::string file = AnswerFile();
     char answer = '0';
     if (FILE* in = std::fopen(file.c_str(), "rb")) {
@@ -30,7 +30,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND owner) {
     return answer == '1';
 }
 
-extern "C" __declspec(dllexport) DWORD WINAPI PwdChangePasswordA(LPCSTR provider, HWND owner, DWORD a, DWORD b) {
+extern "C" DWORD WINAPI PwdChangePasswordA(LPCSTR provider, HWND owner, DWORD a, DWORD b) {
     if (FILE* log = std::fopen((AnswerFile() + ".calls").c_str(), "ab")) {
         std::fprintf(log, "change provider=%s owner=%lld %lu %lu\n", provider ? provider : "(null)",
                      static_cast<long long>(reinterpret_cast<INT_PTR>(owner)), a, b);
