@@ -31,6 +31,18 @@ void SaverController::RequestEnd() {
     }
 }
 
+void SaverController::OnHandlerError() {
+    if (saverActive_) {
+        saverActive_ = false;
+        host_.StopFrameTimer();
+    }
+    if (endPending_) {
+        endPending_ = false;
+        return;
+    }
+    RequestEnd();
+}
+
 std::uint32_t FrameTimerDelayMs(std::int32_t timingFps) {
     return static_cast<std::uint32_t>(1000 / std::clamp(timingFps, 10, 1000));
 }

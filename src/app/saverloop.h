@@ -49,6 +49,13 @@ public:
 
     void RequestEnd();
 
+    // An error was raised while a message was handled; it is shown when the run ends.
+    // Frames stop (the next one would raise it again), and the run ends the way any
+    // run ends: through the password in force, never around it. An error raised while
+    // a request was being decided (inside the password check) is not asked about
+    // again at once; input is unblocked, so the next key or move asks.
+    void OnHandlerError();
+
 private:
     ISaverHost& host_;
     std::optional<ScreenPoint> start_;

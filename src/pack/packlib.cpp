@@ -136,7 +136,9 @@ std::int32_t ExtractPack(const std::string& packPath, const std::string& targetF
     ForceFolders(targetFolder);
     std::int32_t written = 0;
     for (const auto& [name, item] : list) {
-        const std::string path = targetFolder + kPathSeparator + name;
+        // Stored in the code page, not UTF-8: read as UTF-8, two names with different
+        // bytes above 0x7F could come out as one file.
+        const std::string path = targetFolder + kPathSeparator + NameFromCodePage(name);
         if (!IsPlainFileName(name)) throw EFCreateError(FormatMessage1("Cannot create file %s", path));
         FileHandle out = CreateFileExclusive(path);
         if (!out) throw EFCreateError(FormatMessage1("Cannot create file %s", path));
@@ -150,6 +152,12 @@ std::int32_t ClearFolder(const std::string& folder) {
     // An empty name would list the current folder, on Windows the root of the current
     // drive: never clear anything but a named folder.
     if (folder.empty()) return 0;
+    // A link planted at the folder's name is removed itself; what it points to is not
+    // ours to empty.
+    if (IsLink(folder)) {
+        RemoveLink(folder);
+        return 0;
+    }
     std::int32_t tried = 0;
     for (const std::string& name : ListFolder(folder)) {
         if (name == "." || name == "..") continue;
@@ -172,6 +180,9 @@ std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders,
     std::string folder = folders.InstallFolder();
     if (folder.empty() || !FileExists(JoinPath(folder, packFileName))) folder = programFolder;
     const std::string scratch = ScratchFolder(folders);
+    // Unpacking through a link planted at the scratch name would write the files, and
+    // later clear them, wherever it points.
+    if (IsLink(scratch) && !RemoveLink(scratch)) throw EInOutError("Unable to create directory");
     // The result is not looked at: a pack that is not a pack leaves the folder
     // empty, and the loaders report the files they miss.
     ExtractPack(JoinPath(folder, packFileName), scratch);

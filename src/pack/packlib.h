@@ -66,6 +66,7 @@ std::int32_t ExtractPack(const std::string& packPath, const std::string& targetF
 
 // Deletes every file in folder, then the folder itself. Returns how many names it
 // tried to delete; failures (read-only files, sub-folders, files in use) are silent.
+// A link at folder's name is removed itself, and nothing behind it is touched.
 std::int32_t ClearFolder(const std::string& folder);
 
 // The scratch folder: the user's temporary folder (see PrivateTempFolder) followed by

@@ -73,6 +73,16 @@ bool IsLink(const std::string& path);        // a symbolic link or reparse point
 bool CreateOneFolder(const std::string& path);
 bool DeleteOneFile(const std::string& path);
 bool RemoveOneFolder(const std::string& path);  // only an empty folder
+// Removes a link (symbolic link, junction) itself, never what it points to; false when
+// the path is not a link or the link could not be removed.
+bool RemoveLink(const std::string& path);
+
+// A name stored as single-byte text of the system's code page (as pack entry names
+// are) in the UTF-8 the rest of the program uses: on Windows the ANSI code page, the
+// one a program that passes the bytes unchanged to the system would get; elsewhere
+// Windows-1252. Every byte stays a character of its own, so names that differ stay
+// different.
+std::string NameFromCodePage(const std::string& bytes);
 
 // Every name in the folder, "." and ".." included where the system reports them,
 // whatever its attributes (hidden, system, read-only, folder). Empty when the folder

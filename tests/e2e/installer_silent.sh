@@ -22,6 +22,13 @@ snapshot() {
 # Waits until the installer's (or uninstaller's copy's) processes are all gone.
 settle() { timeout 120 wineserver -w || true; }
 
+# A run that fails half-way must not leave the next run an installed copy to start from.
+leave_clean() {
+    [[ -f $INST/uninstall.exe ]] || return 0
+    timeout 300 wine "$PROGRAM_FILES_WIN\\Vantorel 3D Screensaver\\uninstall.exe" /S >/dev/null 2>&1 || true
+    settle
+}
+trap leave_clean EXIT
 snapshot before
 timeout 300 wine "$SETUP" /S >"$E2E_OUT/setup.log" 2>&1 || fail "setup ended with $?"
 settle

@@ -32,6 +32,7 @@ struct SaverRun : ISaverHost {
     win32::MonitorCovers covers;
     bool covering = false;  // the covers follow monitor changes only while the saver runs
     std::exception_ptr pendingError;  // an error raised inside a window message
+    bool errorNoticePosted = false;
 
     bool VerifyPassword() override {
         win32::PasswordHost host;
@@ -57,6 +58,9 @@ struct SaverRun : ISaverHost {
 
 SaverRun g_run;
 
+// Posted to the saver window when a handler raised an error.
+constexpr UINT kHandlerErrorMessage = WM_APP + 1;
+
 // Only an active saver paints frames, and none while an error box is open: a window
 // that is always waiting to be painted would keep the box from being painted.
 void CALLBACK FrameTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
@@ -75,13 +79,31 @@ bool SaverRun::StartUnblockTimer() {
 }
 
 // C++ errors must not unwind through the system's message dispatch: the window
-// procedure keeps the first one and ends the loop, and RunSaver raises it again.
+// procedure keeps the first one, and RunSaver raises it again once the loop ends. The
+// loop ends the way every run does, through the password in force; only an error
+// before the rules exist, or one the rules raise again, ends it at once.
 template <typename F>
 void Guarded(F&& body) {
     try {
         body();
     } catch (...) {
         if (!g_run.pendingError) g_run.pendingError = std::current_exception();
+        if (!g_run.controller) {
+            PostQuitMessage(1);
+            return;
+        }
+        // Decided after this message, not inside it: the password dialog must not
+        // open in the middle of a paint.
+        if (!g_run.errorNoticePosted) g_run.errorNoticePosted = PostMessageW(g_run.window, kHandlerErrorMessage, 0, 0) != 0;
+        if (!g_run.errorNoticePosted) PostQuitMessage(1);
+    }
+}
+
+void OnHandlerErrorMessage() {
+    g_run.errorNoticePosted = false;
+    try {
+        g_run.controller->OnHandlerError();
+    } catch (...) {
         PostQuitMessage(1);
     }
 }
@@ -113,6 +135,9 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                 Guarded([&] { controller->OnMouseMove({cursor.x, cursor.y}); });
             }
             break;
+        case kHandlerErrorMessage:
+            if (controller) OnHandlerErrorMessage();
+            return 0;
         case WM_DISPLAYCHANGE:
             // A monitor came or went, or another program changed a display mode.
             if (g_run.covering) Guarded([] { g_run.CoverOtherMonitors(); });

@@ -91,6 +91,24 @@ bool DeleteOneFile(const std::string& path) { return DeleteFileW(Widen(path).c_s
 
 bool RemoveOneFolder(const std::string& path) { return RemoveDirectoryW(Widen(path).c_str()) != 0; }
 
+bool RemoveLink(const std::string& path) {
+    const DWORD a = Attributes(path);
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
+    // A junction or a link to a folder goes with RemoveDirectory, which removes the
+    // reparse point and leaves its target alone; a link to a file with DeleteFile.
+    const std::wstring wide = Widen(path);
+    return (a & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(wide.c_str()) != 0 : DeleteFileW(wide.c_str()) != 0;
+}
+
+std::string NameFromCodePage(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (size <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), size);
+    return Narrow(wide);
+}
+
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found{};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,58 @@ TEST(SaverController, OnlyAPlainActivationPaints) {
         saver.OnActivate(c.state);
         EXPECT_EQ(saver.SaverActive(), c.active) << c.state;
     }
+}
+
+// An error in a paint or input handler never ends the run around the password.
+TEST(SaverController, AHandlerErrorStopsFramesAndEndsOnlyThroughThePassword) {
+    struct Case {
+        const char* what;
+        bool answer;
+        Calls calls;
+    } cases[] = {
+        {"accepted", true, {"stop-timer", "verify", "stop-timer", "show-cursor", "quit"}},
+        {"refused", false, {"stop-timer", "verify", "unblock-timer"}},  // runs on, black
+    };
+    for (const Case& c : cases) {
+        FakeSaverHost host;
+        host.passwordAnswer = c.answer;
+        SaverController saver(host, ScreenPoint{0, 0});
+        saver.Start();
+        saver.OnHandlerError();
+        EXPECT_EQ(host.calls, c.calls) << c.what;
+        EXPECT_FALSE(saver.SaverActive()) << c.what << ": frames go on after the error";
+    }
+}
+
+TEST(SaverController, AfterARefusalTheNextInputAsksAgainAndItsAcceptanceEnds) {
+    FakeSaverHost host;
+    host.passwordAnswer = false;
+    SaverController saver(host, ScreenPoint{0, 0});
+    saver.Start();
+    saver.OnHandlerError();
+    saver.UnblockInput();  // the 100 ms timer
+    host.calls.clear();
+    host.passwordAnswer = true;
+    saver.OnKey();
+    EXPECT_EQ(host.calls, kAccepted);
+}
+
+TEST(SaverController, AnErrorInsideThePasswordCheckUnblocksInsteadOfAskingAgain) {
+    struct ThrowingHost : FakeSaverHost {
+        bool VerifyPassword() override {
+            calls.push_back("verify");
+            throw std::runtime_error("password library failed");
+        }
+    } host;
+    SaverController saver(host, ScreenPoint{0, 0});
+    saver.Start();
+    // As the window procedure does: the error leaves the key's handling and is
+    // reported to the rules.
+    EXPECT_THROW(saver.OnKey(), std::runtime_error);
+    saver.OnHandlerError();
+    EXPECT_EQ(host.calls, (Calls{"verify", "stop-timer"}));  // not asked a second time at once
+    EXPECT_FALSE(saver.EndPending()) << "input left blocked: nothing could end the saver";
+    EXPECT_FALSE(saver.SaverActive());
 }
 
 TEST(FrameTimerDelay, IntegerPeriodInsideTheUsableRange) {

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "pack/packlib.h"
 #include "platform/errors.h"
@@ -248,6 +250,48 @@ TEST(ExtractPack, NeverWritesThroughAPlantedLink) {
 }
 #endif
 
+// Names are stored as code-page bytes: two names that differ only above 0x7F are two
+// files, whatever the system makes of the bytes.
+TEST(ExtractPack, CodePageNamesThatDifferAboveAsciiAreTwoFiles) {
+    TempDir dir;
+    PackBytes::Of({{"a\xe9.txt", "first"}, {"a\xe8.txt", "second!"}}).WriteTo(dir / "p.pak");
+    EXPECT_EQ(ExtractPack(dir / "p.pak", dir / "out"), 2);
+    std::vector<std::uintmax_t> sizes;
+    for (const auto& e : fs::directory_iterator(dir / "out")) sizes.push_back(e.file_size());
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<std::uintmax_t>{5, 7}));
+#ifndef _WIN32
+    EXPECT_EQ(ReadWhole(dir / "out/a\xc3\xa9.txt"), "first");   // é
+    EXPECT_EQ(ReadWhole(dir / "out/a\xc3\xa8.txt"), "second!");  // è
+#endif
+}
+
+#ifndef _WIN32
+TEST(NameFromCodePage, EveryByteIsACharacterOfItsOwn) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Near1.wav", "Near1.wav"},
+        {"\x80", "\xe2\x82\xac"},          // euro sign
+        {"\x81\x8d", "\xc2\x81\xc2\x8d"},  // undefined in the code page: kept as themselves
+        {"\x9f", "\xc5\xb8"},               // Y with diaeresis
+        {"caf\xe9", "caf\xc3\xa9"},
+        {"\xff", "\xc3\xbf"},
+        {"", ""},
+    };
+    for (const auto& [bytes, utf8] : cases) EXPECT_EQ(NameFromCodePage(bytes), utf8) << bytes;
+}
+
+TEST(ClearFolder, ALinkAtTheFolderNameGoesAndWhatItPointsToStays) {
+    TempDir dir;
+    fs::create_directories(dir / "elsewhere");
+    PackBytes().Text("precious").WriteTo(dir / "elsewhere/precious");
+    fs::create_directory_symlink(dir / "elsewhere", dir / "s");
+    EXPECT_EQ(ClearFolder(dir / "s"), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "s")));
+    EXPECT_EQ(ReadWhole(dir / "elsewhere/precious"), "precious");
+}
+
+#endif
+
 TEST(ClearFolder, DeletesFilesCountsEveryNameAndKeepsAFolderThatIsNotEmpty) {
     TempDir dir;
     const std::string folder = dir / "s";
@@ -332,6 +376,25 @@ TEST(UnpackToTemp, PackFoundNowhereRaisesOpenErrorForTheProgramFolder) {
         EXPECT_EQ(std::string(e.what()), "Cannot open file " + JoinPath(dir / "program", "vtl3d.pak"));
     }
 }
+
+#ifndef _WIN32
+TEST(UnpackToTemp, ALinkPlantedAtTheScratchNameIsNotFollowed) {
+    TempDir dir;
+    fs::create_directories(dir / "program");
+    fs::create_directories(dir / "elsewhere");
+    PackBytes().Text("precious").WriteTo(dir / "elsewhere/precious");
+    PackBytes::Of({{"asset", "from program"}}).WriteTo(dir / "program/s.pak");
+    FakeFolders folders("", dir.str() + "/");
+    const std::string scratch = ScratchFolder(folders);
+    fs::create_directory_symlink(dir / "elsewhere", scratch);
+
+    EXPECT_EQ(UnpackToTemp("s.pak", folders, dir / "program"), scratch);
+    EXPECT_FALSE(fs::is_symlink(scratch));
+    EXPECT_EQ(ReadWhole(JoinPath(scratch, "asset")), "from program");
+    EXPECT_EQ(FilesIn(dir / "elsewhere"), (Files{{"precious", "precious"}}));
+    ClearFolder(scratch);
+}
+#endif
 
 #ifndef _WIN32
 // /tmp is shared: another user could plant the scratch folder, or links inside it.
