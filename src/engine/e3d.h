@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/_tex.h"
 #include "engine/e3dmath.h"
@@ -25,6 +26,11 @@ struct TRenderInfo {
     float Aspect = 0;  // height / width: the horizontal factor of the projection
     std::shared_ptr<IRenderD3D> D3D;
     std::shared_ptr<IRenderDevice> Device;
+    // Windows that show each frame too, scaled (other monitors). Only a renderer made
+    // to keep its back buffer shows them: after the first present a discarded back
+    // buffer holds nothing defined.
+    bool KeepsBackBuffer = false;
+    std::vector<WindowHandle> MirrorWindows;
 };
 
 inline constexpr std::uint32_t kD3DSdkVersion = 120;
@@ -49,7 +55,10 @@ int InitDirect3D(int Mode);
 // A windowed device on the default adapter in the current display format, with a
 // 16-bit depth buffer, normalised normals and light 0 (directional, 0.75 grey, along
 // -z). VertexProcessing: bit 0 software (wins), bit 1 hardware. Null on any failure.
-std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, int Height, int VertexProcessing);
+// KeepBackBuffer: the copy swap effect instead of discard, for a frame shown in more
+// than one window.
+std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, int Height, int VertexProcessing,
+                                              bool KeepBackBuffer = false);
 
 int BeginFrame(TRenderInfo* R);
 int ClearFrame(TRenderInfo* R, D3DCOLOR Color);

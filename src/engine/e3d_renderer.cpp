@@ -60,7 +60,8 @@ int InitDirect3D(int Mode) {
     return module.d3d ? 0 : kErrNoDirect3D;
 }
 
-std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, int Height, int VertexProcessing) {
+std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, int Height, int VertexProcessing,
+                                              bool KeepBackBuffer) {
     const std::shared_ptr<IRenderD3D>& d3d = Module().d3d;
     if (!d3d) return nullptr;
     // A screen without width or height has no aspect: the projection would be
@@ -72,6 +73,7 @@ std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, in
     D3DDISPLAYMODE mode{};
     if (d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, mode) < 0) return nullptr;
     D3DPRESENT_PARAMETERS pp = PresentParameters(mode.Format);
+    if (KeepBackBuffer) pp.SwapEffect = D3DSWAPEFFECT_COPY;
 
     std::uint32_t flags;
     if (VertexProcessing & 1)
@@ -84,6 +86,7 @@ std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, in
     if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, Window, flags, pp, info->Device) < 0 || !info->Device)
         return nullptr;
 
+    info->KeepsBackBuffer = KeepBackBuffer;
     info->Aspect = static_cast<float>(static_cast<double>(Height) / Width);
     info->Device->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
     D3DLIGHT8 light;
@@ -154,6 +157,11 @@ float DegToRad(float Degrees) { return static_cast<float>(double(Degrees) * 3.14
 int EndFrame(TRenderInfo* R) {
     if (R == nullptr) return kErrEndNoRenderer;
     if (R->Device->EndScene() < 0) return kErrEndScene;
+    // Mirrors first: a driver that scales a mirror's copy through the scene window's own
+    // surface (Wine's does) has it overwritten by the scene's present that follows. A
+    // mirror that failed (its window went with a monitor) costs only its own copy.
+    if (R->KeepsBackBuffer)
+        for (WindowHandle mirror : R->MirrorWindows) R->Device->PresentTo(mirror);
     if (R->Device->Present() < 0) return kErrPresent;
     return 0;
 }

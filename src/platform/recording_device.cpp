@@ -121,6 +121,9 @@ RecordingDevice::RecordingDevice(std::shared_ptr<RecordingLog> log) : log_(std::
 HResult RecordingDevice::BeginScene() { return log_->Record("BeginScene", {}).result; }
 HResult RecordingDevice::EndScene() { return log_->Record("EndScene", {}).result; }
 HResult RecordingDevice::Present() { return log_->Record("Present", {}).result; }
+HResult RecordingDevice::PresentTo(WindowHandle window) {
+    return log_->Record("PresentTo", {static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window))}).result;
+}
 
 HResult RecordingDevice::Clear(std::uint32_t rectCount, std::uint32_t flags, D3DCOLOR color, float z,
                                std::uint32_t stencil) {

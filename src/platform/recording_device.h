@@ -92,6 +92,7 @@ public:
     HResult BeginScene() override;
     HResult EndScene() override;
     HResult Present() override;
+    HResult PresentTo(WindowHandle window) override;
     HResult Clear(std::uint32_t rectCount, std::uint32_t flags, D3DCOLOR color, float z,
                   std::uint32_t stencil) override;
     HResult SetRenderState(std::uint32_t state, std::uint32_t value) override;

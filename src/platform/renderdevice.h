@@ -142,6 +142,7 @@ inline constexpr std::uint32_t D3DCREATE_SOFTWARE_VERTEXPROCESSING = 0x20;
 inline constexpr std::uint32_t D3DCREATE_HARDWARE_VERTEXPROCESSING = 0x40;
 inline constexpr std::uint32_t D3DMULTISAMPLE_NONE = 0;
 inline constexpr std::uint32_t D3DSWAPEFFECT_DISCARD = 1;
+inline constexpr std::uint32_t D3DSWAPEFFECT_COPY = 3;
 inline constexpr std::uint32_t D3DPRESENT_INTERVAL_DEFAULT = 0;
 
 #pragma pop_macro("D3DCLEAR_TARGET")
@@ -213,6 +214,8 @@ public:
     virtual HResult EndScene() = 0;
     // Presents the whole back buffer to the device window.
     virtual HResult Present() = 0;
+    // Presents the whole back buffer, scaled, into another window's client area.
+    virtual HResult PresentTo(WindowHandle window) = 0;
     // rectCount 0 clears the whole target.
     virtual HResult Clear(std::uint32_t rectCount, std::uint32_t flags, D3DCOLOR color, float z,
                           std::uint32_t stencil) = 0;

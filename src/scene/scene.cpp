@@ -97,8 +97,8 @@ void Scene::CreateRenderer(WindowHandle window, std::int32_t width, std::int32_t
     if (services_.textureLoader) SetTextureLoader(services_.textureLoader);
     // A failure here shows as no device below.
     InitDirect3D(1);
-    Renderer = CreateRenderInfo(window, width, height, kVertexProcessingHardware);
-    if (!Renderer) Renderer = CreateRenderInfo(window, width, height, kVertexProcessingSoftware);
+    Renderer = CreateRenderInfo(window, width, height, kVertexProcessingHardware, services_.mirrored);
+    if (!Renderer) Renderer = CreateRenderInfo(window, width, height, kVertexProcessingSoftware, services_.mirrored);
     if (!Renderer) Quit(kQuitNoRenderer);
 }
 
@@ -211,5 +211,10 @@ void ReleaseScene() {
 }
 
 Scene* CurrentScene() { return SceneSlot().get(); }
+
+void SetSceneMirrorWindows(std::vector<WindowHandle> windows) {
+    Scene* scene = SceneSlot().get();
+    if (scene && scene->Renderer) scene->Renderer->MirrorWindows = std::move(windows);
+}
 
 }  // namespace vtl

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/e3d.h"
 #include "platform/host.h"
@@ -56,6 +57,9 @@ struct SceneServices {
     // Unpacks a pack and returns the folder it went to; empty means unpacking packs
     // from the folders above. A test can stand in for the pack layer here.
     std::function<std::string(const std::string& packFileName)> unpack;
+    // Each frame is shown in other windows too (SetSceneMirrorWindows): the renderer
+    // then keeps its back buffer after presenting.
+    bool mirrored = false;
 };
 
 inline constexpr float kInitialRotationAngle = -90.0f;
@@ -131,5 +135,9 @@ void RenderSceneFrame();
 void ReleaseScene();
 // The scene SetupScene made, or null.
 Scene* CurrentScene();
+// The windows that show each frame besides the scene's own (the other monitors'),
+// replacing earlier ones; nothing without a scene, or for a scene not set up as
+// mirrored.
+void SetSceneMirrorWindows(std::vector<WindowHandle> windows);
 
 }  // namespace vtl

@@ -28,6 +28,10 @@ inline constexpr SettingDef kReflectionOnGlasses{"ReflectionOnGlasses", 1};
 inline constexpr SettingDef kUseCurrentMode{"UseCurrentMode", 1};
 inline constexpr SettingDef kVideoMode{"VideoMode", 0};
 
+// Not one of the dialog's ten: a registry value alone, for a desk of several monitors
+// whose others should show the scene rather than black.
+inline constexpr SettingDef kSceneOnEveryMonitor{"SceneOnEveryMonitor", 0};
+
 // The order in which the dialog writes them.
 inline constexpr std::array<SettingDef, 10> kAllSettings{
     kSpeed, kTimingFPS, kShowFPS, kShowActivityTime, kEnableSounds,

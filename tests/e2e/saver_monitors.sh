@@ -64,3 +64,18 @@ above 1 "$clicked" || fail "after a click the second monitor is no longer black 
 xdotool mousemove 1411 300
 saver_end_expected "a move of 11 pixels on the second monitor"
 note "on the second monitor moves within 10 pixels and a click kept it running; 11 pixels ended it"
+
+# The scene on every monitor: the second shows the same frames, scaled to its size.
+setting SceneOnEveryMonitor 1
+saver_start
+wait_drawn
+sleep 2
+shot "$E2E_OUT/mirrored.xwd"
+keep_png "$E2E_OUT/mirrored.xwd" two-monitors-scene-on-both
+second_corner=$(brightness "$E2E_OUT/mirrored.xwd" 1024 0 1064 40)
+second_centre=$(brightness "$E2E_OUT/mirrored.xwd" 1374 250 1474 350)
+note "scene on every monitor: second monitor corner $second_corner, centre $second_centre"
+above "$second_corner" 6 || fail "the second monitor does not show the scene's corner ($second_corner)"
+above "$second_centre" "$second_corner" || fail "no bright skull in the middle of the second monitor"
+saver_key Escape
+saver_end_expected "key with the scene on both monitors"

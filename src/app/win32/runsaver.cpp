@@ -46,12 +46,16 @@ struct SaverRun : ISaverHost {
     void PostQuit() override { PostQuitMessage(0); }
     bool StartUnblockTimer() override;
 
+    bool sceneOnEveryMonitor = false;
     void CoverOtherMonitors() {
+        if (sceneOnEveryMonitor && content) content->SetMirrors({});  // no frame to a cover that goes
         covers.Cover(window);
         covering = true;
+        if (sceneOnEveryMonitor && content) content->SetMirrors(covers.Windows());
     }
     void RemoveCovers() {
         covering = false;
+        if (content) content->SetMirrors({});
         covers.Remove();
     }
 };
@@ -204,6 +208,7 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
     auto restoreAfterError = [&] {
         Quietly([] { g_run.StopFrameTimer(); });
         if (g_run.window) ShowWindow(g_run.window, SW_HIDE);
+        if (g_run.content && g_run.sceneOnEveryMonitor) Quietly([] { g_run.content->ReleaseScene(); });
         g_run.RemoveCovers();
         if (g_run.content) Quietly([] { g_run.content->StopSound(); });
         if (!useCurrentMode) RestoreVideoMode();
@@ -221,7 +226,8 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
         const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
         const std::int32_t timingFps = ReadSetting(registry, kTimingFPS);
         g_run.content = std::make_unique<win32::SaverContent>(registry, folders);
-        g_run.content->SetupScene(g_run.window, width, height);
+        g_run.sceneOnEveryMonitor = ReadSettingBool(registry, kSceneOnEveryMonitor);
+        g_run.content->SetupScene(g_run.window, width, height, g_run.sceneOnEveryMonitor);
 
         ::ShowCursor(FALSE);
         cursorHidden = true;
@@ -261,10 +267,11 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
     }
 
     ShowWindow(g_run.window, SW_HIDE);
-    g_run.RemoveCovers();
     // No frame comes after this: release the device in order now, while the saver still
-    // runs, rather than amid the exit of Direct3D's and the driver's own threads.
+    // runs, rather than amid the exit of Direct3D's and the driver's own threads; and
+    // before the covers it may present to go.
     g_run.content->ReleaseScene();
+    g_run.RemoveCovers();
     g_run.content->StopSound();
     if (!useCurrentMode) RestoreVideoMode();
     SystemParametersInfoW(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);

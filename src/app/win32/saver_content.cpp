@@ -64,7 +64,7 @@ SaverContent::SaverContent(IRegistry& registry, IHostFolders& folders)
 
 SaverContent::~SaverContent() = default;
 
-void SaverContent::SetupScene(HWND window, int width, int height) {
+void SaverContent::SetupScene(HWND window, int width, int height, bool mirrored) {
     g_errorOwner = window;
     SceneServices services;
     services.registry = &parts_->registry;
@@ -74,10 +74,15 @@ void SaverContent::SetupScene(HWND window, int width, int height) {
     services.direct3DCreate = CreateD3D8;
     services.textureLoader = CreateD3D8ExTextureLoader();
     services.decimalSeparator = UserDecimalSeparator();
+    services.mirrored = mirrored;
     vtl::SetupScene(std::move(services), window, width, height);
 }
 
 void SaverContent::RenderFrame() { RenderSceneFrame(); }
+
+void SaverContent::SetMirrors(const std::vector<HWND>& windows) {
+    SetSceneMirrorWindows(std::vector<WindowHandle>(windows.begin(), windows.end()));
+}
 
 void SaverContent::ReleaseScene() { vtl::ReleaseScene(); }
 

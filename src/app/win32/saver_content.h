@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "platform/host.h"
 #include "platform/registry.h"
@@ -18,7 +19,9 @@ public:
     SaverContent(const SaverContent&) = delete;
     SaverContent& operator=(const SaverContent&) = delete;
 
-    void SetupScene(HWND window, int width, int height);
+    // mirrored: the frames are to be shown on other monitors' windows too (SetMirrors).
+    void SetupScene(HWND window, int width, int height, bool mirrored);
+    void SetMirrors(const std::vector<HWND>& windows);
     void RenderFrame();
     void ReleaseScene();
     void StartSound();

@@ -63,6 +63,13 @@ public:
     HResult BeginScene() override { return dev()->BeginScene(); }
     HResult EndScene() override { return dev()->EndScene(); }
     HResult Present() override { return dev()->Present(nullptr, nullptr, nullptr, nullptr); }
+    HResult PresentTo(WindowHandle window) override {
+        // The whole client area named: Windows scales into it by itself, Wine's
+        // Direct3D only when told where.
+        RECT client{};
+        if (!GetClientRect(static_cast<HWND>(window), &client)) return D3DERR_INVALIDCALL;
+        return dev()->Present(nullptr, &client, static_cast<HWND>(window), nullptr);
+    }
     HResult Clear(std::uint32_t rectCount, std::uint32_t flags, D3DCOLOR color, float z,
                   std::uint32_t stencil) override {
         return dev()->Clear(rectCount, nullptr, flags, color, z, stencil);

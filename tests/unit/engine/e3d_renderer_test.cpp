@@ -138,6 +138,29 @@ TEST_F(RendererTest, FrameProtocol) {
                                     "SetRenderState(23,4)", "Clear(0,3,1193046,1,0)", "EndScene()", "Present()"}));
 }
 
+// Other monitors' windows show each frame too, from a back buffer that is kept (copy)
+// rather than discarded, before the scene's own window; a mirror that fails does not
+// fail the frame.
+TEST_F(RendererTest, AKeptBackBufferIsPresentedToEveryMirrorAndThenTheScenesWindow) {
+    auto mirrored = CreateRenderInfo(nullptr, 1024, 768, kVertexProcessingHardware, true);
+    ASSERT_TRUE(mirrored);
+    EXPECT_EQ(d3d->LastPresentParameters().SwapEffect, D3DSWAPEFFECT_COPY);
+    mirrored->MirrorWindows = {reinterpret_cast<WindowHandle>(0x21), reinterpret_cast<WindowHandle>(0x22)};
+    log().Clear();
+    log().FailCall("PresentTo");  // the first mirror's window went with its monitor
+    EXPECT_EQ(EndFrame(mirrored.get()), 0);
+    EXPECT_EQ(log().Texts({"Present", "PresentTo"}), (Texts{"PresentTo(33)", "PresentTo(34)", "Present()"}));
+
+    // A discarding renderer never shows mirrors: its back buffer is undefined after
+    // the first present.
+    R()->MirrorWindows = {reinterpret_cast<WindowHandle>(0x21)};
+    log().Clear();
+    log().ClearFailures();
+    EXPECT_EQ(EndFrame(R()), 0);
+    EXPECT_EQ(log().Count("PresentTo"), 0u);
+    R()->MirrorWindows.clear();
+}
+
 TEST_F(RendererTest, FrameFailuresReportTheirCodes) {
     struct Case { const char* failing; int begin, end; Texts calls; };
     const Case cases[] = {
