@@ -22,6 +22,9 @@ namespace vtl {
 
 // --- Renderer core -------------------------------------------------------------
 
+struct TMeshInfo;
+struct TNumFontInfo;
+
 struct TRenderInfo {
     float Aspect = 0;  // height / width: the horizontal factor of the projection
     std::shared_ptr<IRenderD3D> D3D;
@@ -31,6 +34,8 @@ struct TRenderInfo {
     // buffer holds nothing defined.
     bool KeepsBackBuffer = false;
     std::vector<WindowHandle> MirrorWindows;
+    // What the device was made with: a lost device is reset with the same.
+    D3DPRESENT_PARAMETERS PresentParams{};
 };
 
 inline constexpr std::uint32_t kD3DSdkVersion = 120;
@@ -43,6 +48,7 @@ inline constexpr int kErrBeginScene = -402;
 inline constexpr int kErrEndNoRenderer = -501;
 inline constexpr int kErrEndScene = -502;
 inline constexpr int kErrPresent = -503;
+inline constexpr int kErrDeviceLost = -504;
 inline constexpr int kErrClearNoRenderer = -601;
 inline constexpr int kErrDrawNoRenderer = -1502;
 inline constexpr int kErrDrawNoMesh = -1503;
@@ -59,6 +65,14 @@ int InitDirect3D(int Mode);
 // than one window.
 std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, int Height, int VertexProcessing,
                                               bool KeepBackBuffer = false);
+
+// A lost device (the screen locked, another program took the display, a remote
+// session): 0 when frames can be drawn, at once or after bringing the device back,
+// which releases the default-pool buffers of `Meshes` and `Font`, resets the device
+// with its own parameters, makes them again from their kept contents and sets the
+// device's states as CreateRenderInfo did; kErrDeviceLost while it cannot be brought
+// back yet (ask again at the next frame).
+int RestoreLostDevice(TRenderInfo* R, const std::vector<TMeshInfo*>& Meshes, TNumFontInfo* Font);
 
 int BeginFrame(TRenderInfo* R);
 int ClearFrame(TRenderInfo* R, D3DCOLOR Color);
@@ -99,6 +113,8 @@ struct TMeshInfo {
     std::int32_t TriangleCount = 0;
     std::shared_ptr<IRenderVertexBuffer> BackBuffer;   // only when two-sided: normals negated
     std::shared_ptr<IRenderVertexBuffer> FrontBuffer;  // 3 x TriangleCount vertices, a triangle list
+    // The buffers' contents: they live in the default pool, which a lost device loses.
+    std::vector<std::uint8_t> FrontBytes, BackBytes;
 };
 
 struct TTextureInfo {
@@ -127,6 +143,7 @@ int EndReflection(TRenderInfo* R, TTextureInfo* Tex);
 struct TNumFontInfo {
     std::shared_ptr<IRenderVertexBuffer> VertexBuffer;  // one glyph quad, six vertices
     std::shared_ptr<IRenderTexture> Texture;            // 16 glyph cells in one row
+    std::vector<std::uint8_t> QuadBytes;                // the quad as first made, for a lost device
 };
 
 inline constexpr D3DCOLOR kNumFontColorKey = 0xFF000000u;

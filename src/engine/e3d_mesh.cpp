@@ -18,6 +18,7 @@ namespace {
 struct LockedBuffer {
     std::shared_ptr<IRenderVertexBuffer> buffer;
     TBufferVertex* vertices = nullptr;
+    std::uint32_t length = 0;
 };
 
 bool CreateLocked(IRenderDevice& device, std::uint32_t count, LockedBuffer& out) {
@@ -28,6 +29,7 @@ bool CreateLocked(IRenderDevice& device, std::uint32_t count, LockedBuffer& out)
     if (buffer->Lock(0, length, &data, 0) < 0 || data == nullptr) return false;
     out.buffer = buffer;
     out.vertices = reinterpret_cast<TBufferVertex*>(data);
+    out.length = length;
     return true;
 }
 
@@ -54,10 +56,19 @@ void Put(const LockedBuffer& front, const LockedBuffer& back, std::size_t index,
     }
 }
 
+// The contents of a filled buffer, still locked.
+std::vector<std::uint8_t> Kept(const LockedBuffer& filled) {
+    if (filled.vertices == nullptr) return {};
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(filled.vertices);
+    return std::vector<std::uint8_t>(bytes, bytes + filled.length);
+}
+
 std::unique_ptr<TMeshInfo> Finish(LockedBuffer& front, LockedBuffer& back, bool twoSided, std::int32_t triangles) {
+    auto mesh = std::make_unique<TMeshInfo>();
+    mesh->FrontBytes = Kept(front);
+    mesh->BackBytes = Kept(back);
     front.buffer->Unlock();
     if (back.buffer) back.buffer->Unlock();
-    auto mesh = std::make_unique<TMeshInfo>();
     mesh->TwoSided = twoSided;
     mesh->TriangleCount = triangles;
     mesh->FrontBuffer = front.buffer;
@@ -153,8 +164,10 @@ std::unique_ptr<TMeshInfo> CreateQuadMesh(TRenderInfo* R, bool TwoSided, D3DCOLO
 int DrawMesh(TRenderInfo* R, TMeshInfo* Mesh) {
     if (R == nullptr) return kErrDrawNoRenderer;
     if (Mesh == nullptr) return kErrDrawNoMesh;
-    DrawSide(*R->Device, Mesh->FrontBuffer.get(), D3DCULL_CCW, Mesh->TriangleCount);
-    if (Mesh->TwoSided) DrawSide(*R->Device, Mesh->BackBuffer.get(), D3DCULL_CW, Mesh->TriangleCount);
+    // A buffer a lost device took and could not give back draws nothing.
+    if (Mesh->FrontBuffer) DrawSide(*R->Device, Mesh->FrontBuffer.get(), D3DCULL_CCW, Mesh->TriangleCount);
+    if (Mesh->TwoSided && Mesh->BackBuffer)
+        DrawSide(*R->Device, Mesh->BackBuffer.get(), D3DCULL_CW, Mesh->TriangleCount);
     return 0;
 }
 

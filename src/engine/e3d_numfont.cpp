@@ -66,12 +66,13 @@ std::unique_ptr<TNumFontInfo> CreateNumFont(const std::string& FileName, TRender
         // The cell at creation spans the whole strip; every draw rewrites it.
         vertices[i] = TBufferVertex{c.x, c.y, 0.0f, 0.0f, 0.0f, 1.0f, kGlyphColor, c.rightEdge ? 1.0f : 0.0f, c.v};
     }
+    font->QuadBytes.assign(data, data + kQuadBytes);
     font->VertexBuffer->Unlock();
     return font;
 }
 
 void DrawNumChar(TRenderInfo* R, TNumFontInfo* Font, char Ch) {
-    if (R == nullptr || Font == nullptr) return;
+    if (R == nullptr || Font == nullptr || !Font->VertexBuffer) return;
     IRenderDevice& device = *R->Device;
     std::uint8_t* data = nullptr;
     // Without the buffer's bytes the quad would show whatever cell it held last.

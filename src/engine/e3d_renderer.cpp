@@ -1,5 +1,6 @@
 // Renderer core: the shared Direct3D object, device creation, the frame protocol,
 // the camera and the composing world transforms.
+#include <cstring>
 #include <utility>
 
 #include "engine/e3d.h"
@@ -38,6 +39,29 @@ D3DPRESENT_PARAMETERS PresentParameters(std::uint32_t backBufferFormat) {
     pp.FullScreen_RefreshRateInHz = 0;
     pp.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
     return pp;
+}
+
+// A default-pool buffer holding `bytes`; null when there are none or the device
+// refuses (the mesh then draws nothing).
+std::shared_ptr<IRenderVertexBuffer> RefilledBuffer(IRenderDevice& device, const std::vector<std::uint8_t>& bytes) {
+    if (bytes.empty()) return nullptr;
+    const auto length = static_cast<std::uint32_t>(bytes.size());
+    std::shared_ptr<IRenderVertexBuffer> buffer;
+    if (device.CreateVertexBuffer(length, 0, kBufferVertexFvf, D3DPOOL_DEFAULT, buffer) < 0 || !buffer) return nullptr;
+    std::uint8_t* data = nullptr;
+    if (buffer->Lock(0, length, &data, 0) < 0 || data == nullptr) return nullptr;
+    std::memcpy(data, bytes.data(), length);
+    buffer->Unlock();
+    return buffer;
+}
+
+// The device's own states, made again after a reset.
+void SetDeviceDefaults(IRenderDevice& device) {
+    device.SetRenderState(D3DRS_NORMALIZENORMALS, 1);
+    D3DLIGHT8 light;
+    InitDirectionalLight(light, MakeVector(0, 0, -2), 0.75f, 0.75f, 0.75f, 0);
+    device.SetLight(0, light);
+    device.LightEnable(0, true);
 }
 
 // Composes on the left of the device's current world matrix.
@@ -87,13 +111,36 @@ std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, in
         return nullptr;
 
     info->KeepsBackBuffer = KeepBackBuffer;
+    info->PresentParams = pp;
     info->Aspect = static_cast<float>(static_cast<double>(Height) / Width);
-    info->Device->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
-    D3DLIGHT8 light;
-    InitDirectionalLight(light, MakeVector(0, 0, -2), 0.75f, 0.75f, 0.75f, 0);
-    info->Device->SetLight(0, light);
-    info->Device->LightEnable(0, true);
+    SetDeviceDefaults(*info->Device);
     return info;
+}
+
+int RestoreLostDevice(TRenderInfo* R, const std::vector<TMeshInfo*>& Meshes, TNumFontInfo* Font) {
+    if (R == nullptr) return kErrDeviceLost;
+    IRenderDevice& device = *R->Device;
+    const HResult level = device.TestCooperativeLevel();
+    if (level >= 0) return 0;
+    if (level != D3DERR_DEVICENOTRESET) return kErrDeviceLost;
+    // Reset refuses while anything of the default pool lives, a bound stream included.
+    device.SetStreamSource(0, nullptr, 0);
+    for (TMeshInfo* mesh : Meshes) {
+        if (mesh == nullptr) continue;
+        mesh->FrontBuffer.reset();
+        mesh->BackBuffer.reset();
+    }
+    if (Font) Font->VertexBuffer.reset();
+    D3DPRESENT_PARAMETERS pp = R->PresentParams;
+    if (device.Reset(pp) < 0) return kErrDeviceLost;
+    SetDeviceDefaults(device);
+    for (TMeshInfo* mesh : Meshes) {
+        if (mesh == nullptr) continue;
+        mesh->FrontBuffer = RefilledBuffer(device, mesh->FrontBytes);
+        if (mesh->TwoSided) mesh->BackBuffer = RefilledBuffer(device, mesh->BackBytes);
+    }
+    if (Font) Font->VertexBuffer = RefilledBuffer(device, Font->QuadBytes);
+    return 0;
 }
 
 int BeginFrame(TRenderInfo* R) {

@@ -121,6 +121,10 @@ RecordingDevice::RecordingDevice(std::shared_ptr<RecordingLog> log) : log_(std::
 HResult RecordingDevice::BeginScene() { return log_->Record("BeginScene", {}).result; }
 HResult RecordingDevice::EndScene() { return log_->Record("EndScene", {}).result; }
 HResult RecordingDevice::Present() { return log_->Record("Present", {}).result; }
+HResult RecordingDevice::TestCooperativeLevel() { return log_->Record("TestCooperativeLevel", {}).result; }
+HResult RecordingDevice::Reset(D3DPRESENT_PARAMETERS& params) {
+    return log_->Record("Reset", {params.SwapEffect, static_cast<std::uint32_t>(params.Windowed)}).result;
+}
 HResult RecordingDevice::PresentTo(WindowHandle window) {
     return log_->Record("PresentTo", {static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window))}).result;
 }

@@ -93,6 +93,8 @@ public:
     HResult EndScene() override;
     HResult Present() override;
     HResult PresentTo(WindowHandle window) override;
+    HResult TestCooperativeLevel() override;
+    HResult Reset(D3DPRESENT_PARAMETERS& params) override;
     HResult Clear(std::uint32_t rectCount, std::uint32_t flags, D3DCOLOR color, float z,
                   std::uint32_t stencil) override;
     HResult SetRenderState(std::uint32_t state, std::uint32_t value) override;

@@ -40,6 +40,8 @@ using WindowHandle = void*;
 #pragma push_macro("D3DERR_INVALIDCALL")
 #pragma push_macro("D3DERR_NOTAVAILABLE")
 #pragma push_macro("D3DERR_OUTOFVIDEOMEMORY")
+#pragma push_macro("D3DERR_DEVICELOST")
+#pragma push_macro("D3DERR_DEVICENOTRESET")
 #undef D3DCLEAR_TARGET
 #undef D3DCLEAR_ZBUFFER
 #undef D3DCLEAR_STENCIL
@@ -59,11 +61,15 @@ using WindowHandle = void*;
 #undef D3DERR_INVALIDCALL
 #undef D3DERR_NOTAVAILABLE
 #undef D3DERR_OUTOFVIDEOMEMORY
+#undef D3DERR_DEVICELOST
+#undef D3DERR_DEVICENOTRESET
 
 inline constexpr HResult D3D_OK = 0;
 inline constexpr HResult D3DERR_INVALIDCALL = static_cast<HResult>(0x8876086Cu);
 inline constexpr HResult D3DERR_NOTAVAILABLE = static_cast<HResult>(0x8876086Au);
 inline constexpr HResult D3DERR_OUTOFVIDEOMEMORY = static_cast<HResult>(0x8876017Cu);
+inline constexpr HResult D3DERR_DEVICELOST = static_cast<HResult>(0x88760868u);
+inline constexpr HResult D3DERR_DEVICENOTRESET = static_cast<HResult>(0x88760869u);
 inline constexpr HResult kResultFail = static_cast<HResult>(0x80004005u);  // E_FAIL
 
 inline constexpr std::uint32_t D3DADAPTER_DEFAULT = 0;
@@ -164,6 +170,8 @@ inline constexpr std::uint32_t D3DPRESENT_INTERVAL_DEFAULT = 0;
 #pragma pop_macro("D3DERR_INVALIDCALL")
 #pragma pop_macro("D3DERR_NOTAVAILABLE")
 #pragma pop_macro("D3DERR_OUTOFVIDEOMEMORY")
+#pragma pop_macro("D3DERR_DEVICELOST")
+#pragma pop_macro("D3DERR_DEVICENOTRESET")
 
 // Laid out as the platform's records, field for field.
 struct D3DDISPLAYMODE {
@@ -216,6 +224,13 @@ public:
     virtual HResult Present() = 0;
     // Presents the whole back buffer, scaled, into another window's client area.
     virtual HResult PresentTo(WindowHandle window) = 0;
+    // D3D_OK while the device can draw; D3DERR_DEVICELOST while it cannot (the screen
+    // is locked, another program owns the display); D3DERR_DEVICENOTRESET once Reset
+    // may bring it back.
+    virtual HResult TestCooperativeLevel() = 0;
+    // Only with no default-pool resource left; everything in that pool, and the
+    // device's states, must be made again afterwards.
+    virtual HResult Reset(D3DPRESENT_PARAMETERS& params) = 0;
     // rectCount 0 clears the whole target.
     virtual HResult Clear(std::uint32_t rectCount, std::uint32_t flags, D3DCOLOR color, float z,
                           std::uint32_t stencil) = 0;

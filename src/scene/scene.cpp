@@ -134,9 +134,16 @@ void Scene::RenderFrame() {
     RotationAngle = NextRotationAngle(RotationAngle, RotationStep);
     TRenderInfo* R = Renderer.get();
     if (R == nullptr) return;
+    // After a failed present the device may be lost: no frame until it is back, and
+    // it is brought back as soon as the system lets it.
+    if (DeviceMayBeLost) {
+        if (RestoreLostDevice(R, {BackgroundQuad.get(), SkullMesh.get(), GlassesMesh.get()}, NumFont.get()) != 0)
+            return;
+        DeviceMayBeLost = false;
+    }
 
-    // Results are not looked at: a lost device fails quietly frame after frame, and a
-    // frame whose begin failed is still ended so the device sees matching calls.
+    // Other results are not looked at: a frame whose begin failed is still ended so the
+    // device sees matching calls.
     BeginFrame(R);
     ClearFrame(R, kClearColor);
     SetCamera(R, 0, 0, kEyeZ, 0, 0, 0);
@@ -144,7 +151,7 @@ void Scene::RenderFrame() {
     DrawSkull();
     if (ShowGlasses) DrawGlasses();
     UpdateOverlay();
-    EndFrame(R);
+    if (EndFrame(R) == kErrPresent) DeviceMayBeLost = true;
 }
 
 void Scene::DrawBackground() {

@@ -89,6 +89,7 @@ public:
     std::unique_ptr<TTextureInfo> SkullReflection;
     std::unique_ptr<TTextureInfo> GlassesReflection;  // a texture of its own from the same picture
     std::unique_ptr<TNumFontInfo> NumFont;
+    bool DeviceMayBeLost = false;  // the last present failed
     std::string ScratchFolder;
 
     bool ShowGlasses = false;

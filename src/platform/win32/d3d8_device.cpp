@@ -63,6 +63,10 @@ public:
     HResult BeginScene() override { return dev()->BeginScene(); }
     HResult EndScene() override { return dev()->EndScene(); }
     HResult Present() override { return dev()->Present(nullptr, nullptr, nullptr, nullptr); }
+    HResult TestCooperativeLevel() override { return dev()->TestCooperativeLevel(); }
+    HResult Reset(vtl::D3DPRESENT_PARAMETERS& params) override {
+        return dev()->Reset(reinterpret_cast<::D3DPRESENT_PARAMETERS*>(&params));
+    }
     HResult PresentTo(WindowHandle window) override {
         // The whole client area named: Windows scales into it by itself, Wine's
         // Direct3D only when told where.

@@ -279,5 +279,39 @@ TEST_F(SceneTest, TheSaversOneSceneIsMadeBySetupScene) {
     EXPECT_EQ(log().Count("Present"), 0u);
 }
 
+// A device lost (the screen locked, a remote session): no frame is drawn while it
+// cannot be brought back, and the skull turns on; once it can, it is reset and the
+// frames come again, without a restart of the saver.
+TEST_F(SceneTest, ALostDeviceIsBroughtBackAndTheFramesComeAgain) {
+    SetupScene(Services(), kWindow, 1024, 768);
+    Scene& s = *CurrentScene();
+    log().FailCall("Present", D3DERR_DEVICELOST);
+    s.RenderFrame();
+    log().Clear();
+    log().ClearFailures();
+    log().FailCall("TestCooperativeLevel", D3DERR_DEVICELOST);
+    const float before = s.RotationAngle;
+    for (int i = 0; i < 3; ++i) s.RenderFrame();
+    EXPECT_EQ(log().Count("TestCooperativeLevel"), 3u);
+    EXPECT_EQ(log().Count("BeginScene"), 0u) << "a frame drawn on a lost device";
+    EXPECT_NE(s.RotationAngle, before);
+
+    log().Clear();
+    log().ClearFailures();
+    log().FailCall("TestCooperativeLevel", D3DERR_DEVICENOTRESET);
+    s.RenderFrame();
+    EXPECT_EQ(log().Count("Reset"), 1u);
+    EXPECT_EQ(log().Count("Present"), 1u);
+    // Its meshes are back: the skull is drawn again.
+    EXPECT_GE(log().Count("DrawPrimitive"), 2u);
+
+    log().Clear();
+    log().ClearFailures();
+    s.RenderFrame();  // the device is well: no more asking
+    EXPECT_EQ(log().Count("TestCooperativeLevel"), 0u);
+    EXPECT_EQ(log().Count("Present"), 1u);
+    ReleaseScene();
+}
+
 }  // namespace
 }  // namespace vtl::scene_test
