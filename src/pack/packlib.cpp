@@ -184,8 +184,14 @@ std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders,
     // later clear them, wherever it points.
     if (IsLink(scratch) && !RemoveLink(scratch)) throw EInOutError("Unable to create directory");
     // The result is not looked at: a pack that is not a pack leaves the folder
-    // empty, and the loaders report the files they miss.
-    ExtractPack(JoinPath(folder, packFileName), scratch);
+    // empty, and the loaders report the files they miss. An error passes through, but
+    // not before the files already written are gone: nobody else would clear them.
+    try {
+        ExtractPack(JoinPath(folder, packFileName), scratch);
+    } catch (...) {
+        ClearFolder(scratch);
+        throw;
+    }
     return scratch;
 }
 

@@ -76,7 +76,7 @@ std::string ScratchFolder(IHostFolders& folders);
 
 // Finds packFileName in the install folder, or else in programFolder, unpacks it into
 // the scratch folder and returns that folder's path (no trailing separator). Errors of
-// ExtractPack pass through.
+// ExtractPack pass through, after the scratch folder is cleared.
 std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders, const std::string& programFolder);
 // The same, with the folder of the running program.
 std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders);

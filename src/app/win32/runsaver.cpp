@@ -14,11 +14,16 @@
 #include "app/win32/host_win32.h"
 #include "app/win32/monitor_covers.h"
 #include "app/win32/saver_content.h"
+#include "platform/errors.h"
+#include "platform/faults.h"
 #include "settings/settingsstore.h"
 
 namespace {
 
 using namespace vtl;
+
+// The window timer that paces frames when the multimedia timer cannot be had.
+constexpr UINT_PTR kFallbackFrameTimer = 1;
 
 // One saver per process, and the window procedure and the timer callbacks need
 // the run's state without parameters of their own.
@@ -41,6 +46,7 @@ struct SaverRun : ISaverHost {
     void StopFrameTimer() override {
         if (frameTimer) timeKillEvent(frameTimer);
         frameTimer = 0;
+        if (window) KillTimer(window, kFallbackFrameTimer);  // the fallback, if it runs
     }
     void ShowCursor() override { ::ShowCursor(TRUE); }
     void PostQuit() override { PostQuitMessage(0); }
@@ -65,6 +71,9 @@ SaverRun g_run;
 // Posted to the saver window when a handler raised an error.
 constexpr UINT kHandlerErrorMessage = WM_APP + 1;
 
+
+bool ReadCursor(POINT& cursor) { return !FaultInjected("cursor") && GetCursorPos(&cursor); }
+
 // Only an active saver paints frames, and none while an error box is open: a window
 // that is always waiting to be painted would keep the box from being painted.
 void CALLBACK FrameTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
@@ -78,7 +87,7 @@ void CALLBACK UnblockTimerProc(UINT id, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
 }
 
 bool SaverRun::StartUnblockTimer() {
-    unblockTimer = timeSetEvent(100, 0, UnblockTimerProc, 0, TIME_PERIODIC);
+    unblockTimer = FaultInjected("unblock-timer") ? 0 : timeSetEvent(100, 0, UnblockTimerProc, 0, TIME_PERIODIC);
     return unblockTimer != 0;
 }
 
@@ -135,8 +144,14 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                 // The window covers the screen from its origin; where the cursor cannot
                 // be read, the message's own position stands in.
                 POINT cursor{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-                if (!GetCursorPos(&cursor)) ClientToScreen(window, &cursor);
+                if (!ReadCursor(cursor)) ClientToScreen(window, &cursor);
                 Guarded([&] { controller->OnMouseMove({cursor.x, cursor.y}); });
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == kFallbackFrameTimer) {
+                FrameTimerProc(0, 0, 0, 0, 0);
+                return 0;
             }
             break;
         case kHandlerErrorMessage:
@@ -179,6 +194,7 @@ HWND CreateSaverWindow() {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = L"VTL3DSaver";
     RegisterClassW(&windowClass);
+    if (FaultInjected("window")) return nullptr;
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     return CreateWindowExW(WS_EX_TOPMOST, L"VTL3DSaver", L"Saver", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
                            0, width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
@@ -223,6 +239,8 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
                 SetVideoMode(mode->width, mode->height, mode->bitsPerPixel);
         }
         g_run.window = CreateSaverWindow();
+        // Nothing could show the scene or take the input that ends the saver.
+        if (!g_run.window) throw EGeneral("Cannot create window");
         const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
         const std::int32_t timingFps = ReadSetting(registry, kTimingFPS);
         g_run.content = std::make_unique<win32::SaverContent>(registry, folders);
@@ -233,7 +251,7 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
         cursorHidden = true;
         POINT start{};
         std::optional<ScreenPoint> startPoint;
-        if (GetCursorPos(&start)) startPoint = ScreenPoint{start.x, start.y};
+        if (ReadCursor(start)) startPoint = ScreenPoint{start.x, start.y};
         g_run.controller = std::make_unique<SaverController>(g_run, startPoint);
         previousForeground = GetForegroundWindow();
         SystemParametersInfoW(SPI_SCREENSAVERRUNNING, TRUE, nullptr, 0);
@@ -246,7 +264,11 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
         SetForegroundWindow(g_run.window);
         SetFocus(g_run.window);
         g_run.controller->Start();
-        g_run.frameTimer = timeSetEvent(FrameTimerDelayMs(timingFps), 0, FrameTimerProc, 0, TIME_PERIODIC);
+        const UINT period = FrameTimerDelayMs(timingFps);
+        g_run.frameTimer = FaultInjected("frame-timer") ? 0 : timeSetEvent(period, 0, FrameTimerProc, 0, TIME_PERIODIC);
+        // Without the multimedia timer a window timer paces the frames (coarser, but the
+        // saver is not left showing one still picture).
+        if (!g_run.frameTimer) SetTimer(g_run.window, kFallbackFrameTimer, period, nullptr);
 
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -7,6 +7,7 @@
 
 #include <d3d8.h>
 
+#include "platform/faults.h"
 #include "platform/win32/win32_libraries.h"
 
 namespace vtl {
@@ -62,8 +63,22 @@ public:
 
     HResult BeginScene() override { return dev()->BeginScene(); }
     HResult EndScene() override { return dev()->EndScene(); }
-    HResult Present() override { return dev()->Present(nullptr, nullptr, nullptr, nullptr); }
-    HResult TestCooperativeLevel() override { return dev()->TestCooperativeLevel(); }
+    HResult Present() override {
+        // The injected loss: the first present finds the device lost, and the next
+        // question finds it ready to be reset, so the real Reset runs.
+        if (FaultInjected("present") && faultState_ == 0) {
+            faultState_ = 1;
+            return D3DERR_DEVICELOST;
+        }
+        return dev()->Present(nullptr, nullptr, nullptr, nullptr);
+    }
+    HResult TestCooperativeLevel() override {
+        if (faultState_ == 1) {
+            faultState_ = 2;
+            return D3DERR_DEVICENOTRESET;
+        }
+        return dev()->TestCooperativeLevel();
+    }
     HResult Reset(vtl::D3DPRESENT_PARAMETERS& params) override {
         return dev()->Reset(reinterpret_cast<::D3DPRESENT_PARAMETERS*>(&params));
     }
@@ -117,6 +132,7 @@ public:
     void* NativeHandle() override { return ref_.ptr; }
 
 private:
+    int faultState_ = 0;  // the injected loss: 0 none yet, 1 lost, 2 over
     IDirect3DDevice8* dev() const { return ref_.ptr; }
     ComRef<IDirect3DDevice8> ref_;
 };
@@ -131,6 +147,7 @@ public:
                          std::uint32_t behaviorFlags, vtl::D3DPRESENT_PARAMETERS& params,
                          std::shared_ptr<IRenderDevice>& device) override {
         IDirect3DDevice8* created = nullptr;
+        if (FaultInjected("device")) return D3DERR_NOTAVAILABLE;
         const HRESULT hr = ref_.ptr->CreateDevice(adapter, static_cast<D3DDEVTYPE>(deviceType),
                                                   static_cast<HWND>(focusWindow), behaviorFlags,
                                                   reinterpret_cast<::D3DPRESENT_PARAMETERS*>(&params), &created);

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/faults.h"
 #include "platform/audio_requests.h"
 #include "platform/files.h"
 #include "platform/wavefile.h"
@@ -158,8 +159,9 @@ public:
         comResult_ = CoInitialize(nullptr);
         if (comResult_ == S_FALSE) CoUninitialize();  // already initialised: keep no reference of our own
         if (comResult_ != S_OK && comResult_ != S_FALSE) throw EGeneral(kMsgCannotInitCom);
-        if (CoCreateInstance(kClsidLoader, nullptr, kInProcess, kIidLoader8, reinterpret_cast<void**>(&loader_)) !=
-            S_OK) {
+        if (FaultInjected("com") ||
+            CoCreateInstance(kClsidLoader, nullptr, kInProcess, kIidLoader8, reinterpret_cast<void**>(&loader_)) !=
+                S_OK) {
             loader_ = nullptr;
             throw EDirectAudio(kMsgCannotCreateLoader);
         }
@@ -229,8 +231,8 @@ DMusicPerformance::~DMusicPerformance() {
 }
 
 void DMusicPerformance::Init() {
-    if (CoCreateInstance(kClsidPerformance, nullptr, kInProcess, kIidPerformance8,
-                         reinterpret_cast<void**>(&performance_)) != S_OK) {
+    if (FaultInjected("com") || CoCreateInstance(kClsidPerformance, nullptr, kInProcess, kIidPerformance8,
+                                                 reinterpret_cast<void**>(&performance_)) != S_OK) {
         performance_ = nullptr;
         throw EDirectAudio(kMsgCannotCreatePerformance);
     }

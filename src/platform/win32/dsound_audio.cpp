@@ -28,6 +28,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/faults.h"
 #include "platform/audio_doppler.h"
 #include "platform/audio_requests.h"
 #include "platform/files.h"
@@ -218,8 +219,8 @@ DSoundChannel::~DSoundChannel() {
 }
 
 void DSoundChannel::Init() {
-    if (CoCreateInstance(kClsidDirectSound8, nullptr, CLSCTX_INPROC_SERVER, kIidDirectSound8,
-                         reinterpret_cast<void**>(&sound_)) != S_OK) {
+    if (FaultInjected("com") || CoCreateInstance(kClsidDirectSound8, nullptr, CLSCTX_INPROC_SERVER, kIidDirectSound8,
+                                                 reinterpret_cast<void**>(&sound_)) != S_OK) {
         sound_ = nullptr;
         throw EDirectAudio(kMsgCannotCreatePerformance);
     }

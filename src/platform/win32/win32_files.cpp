@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/faults.h"
 #include "platform/win32/win32_text.h"
 
 namespace vtl {
@@ -66,6 +67,7 @@ FileHandle OpenFileExclusive(const std::string& path) {
 }
 
 FileHandle CreateFileExclusive(const std::string& path) {
+    if (FaultInjected("file-create")) return FileHandle();
     return Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/faults.h"
 #include "platform/files.h"
 #include "platform/win32/win32_text.h"
 
@@ -17,7 +18,7 @@ std::wstring WithSlash(std::wstring folder) {
 // A full path keeps the search order out of it; the altered search path lets the
 // library's own dependencies come from its folder rather than from ours.
 HMODULE LoadByFullPath(const std::wstring& path) {
-    if (path.empty() || path.find(L'\\') == std::wstring::npos) return nullptr;
+    if (path.empty() || path.find(L'\\') == std::wstring::npos || FaultInjected("library")) return nullptr;
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 

@@ -366,6 +366,15 @@ INSTANTIATE_TEST_SUITE_P(Lookups, UnpackToTempTest,
                                            UnpackCase{"pack missing in the install folder", true, false,
                                                       "from program"}));
 
+TEST(UnpackToTemp, APackCutShortRaisesAndLeavesNoScratchFolder) {
+    TempDir dir;
+    fs::create_directories(dir / "program");
+    PackBytes::Of({{"first", "written"}, {"second", std::string(500, 'x')}}).Cut(100).WriteTo(dir / "program/s.pak");
+    FakeFolders folders("", dir.str() + kPathSeparator);
+    EXPECT_THROW(UnpackToTemp("s.pak", folders, dir / "program"), EReadError);
+    EXPECT_FALSE(fs::exists(ScratchFolder(folders))) << "the first entry's file was left behind";
+}
+
 TEST(UnpackToTemp, PackFoundNowhereRaisesOpenErrorForTheProgramFolder) {
     TempDir dir;
     FakeFolders folders(dir.str(), dir.str());  // no trailing separator: one is added

@@ -10,6 +10,8 @@
 //   wininfo.exe --monitors
 //   monitors count=<SM_CMONITORS>
 //   monitor rect=<left>,<top>,<right>,<bottom> primary=<0|1>   (one line each)
+//   wininfo.exe --screensaver-running
+//   screensaver-running=<0|1>   (the system's flag that a saver runs)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -77,6 +79,12 @@ BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wstring(argv[1]) == L"--screensaver-running") {
+        BOOL running = FALSE;
+        SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+        std::printf("screensaver-running=%d\n", running ? 1 : 0);
+        return 0;
+    }
     if (argc == 2 && std::wstring(argv[1]) == L"--monitors") {
         std::printf("monitors count=%d\n", GetSystemMetrics(SM_CMONITORS));
         EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
