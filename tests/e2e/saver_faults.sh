@@ -3,8 +3,9 @@
 # with a saver password in force that the stand-in library refuses until told
 # otherwise. After each fault: the saver ran on and ended only through an accepted
 # password, or it ended at start with its documented box (in front of everything) or,
-# for a refused device, silently as documented; the screen-saver-running flag is off
-# and no scratch folder is left. Prints the table of faults and outcomes.
+# for a refused device, silently as documented; the screen-saver-running flag is off,
+# no scratch folder is left and a switched display mode is back. Prints the tables of
+# faults and outcomes.
 source "$(dirname "$0")/lib.sh"
 settings_reset
 setting EnableSounds 1
@@ -103,7 +104,75 @@ run_fault file-create box
 run_fault library unable
 run_fault com runs
 
+# The same faults where they strike after the display mode was switched (800x600 in a
+# Wine virtual desktop of 1024x768, the only place Wine switches modes): the mode is
+# back however the run ended.
+setting UseCurrentMode 0
+setting VideoMode 3
+desktop_size() {
+    local id
+    id=$(xdotool search --name 'vtlfaults' 2>/dev/null | head -n1) || return 1
+    [[ -n $id ]] || return 1
+    xdotool getwindowgeometry "$id" | awk '/Geometry/{print $2}'
+}
+win_start keeper explorer /desktop=vtlfaults,1024x768 notepad
+for _ in $(seq 40); do [[ $(desktop_size) == 1024x768 ]] && break; sleep 0.25; done
+modes=()
+# run_mode_fault FAULT KIND: KIND box (the Application Error box, with the mode already
+# back while it shows), closes (ends by itself) or runs (ended by a key, the password
+# accepted). The exit code is explorer's here, not the saver's.
+run_mode_fault() {
+    local fault=$1 kind=$2 shown=- during=- after="" verdict=ok
+    echo 1 >"$answer"
+    xdotool mousemove 500 400
+    VTL_FAULTS=$fault win_start "mode-$fault" explorer /desktop=vtlfaults,1024x768 "$(winepath -w "$VTL_WIN_BIN/vtl3d.scr")" /s
+    local pid=$WIN_PID
+    case $kind in
+        box)
+            shown=no
+            for _ in $(seq 80); do
+                # Asked from inside the same desktop: another desktop's windows are not found.
+                if timeout 30 wine explorer /desktop=vtlfaults,1024x768 "$(winepath -w "$VTL_WIN_BIN/wininfo.exe")" \
+                    "Application Error" 2>/dev/null | grep -q '^top '; then
+                    shown=yes
+                    break
+                fi
+                sleep 0.25
+            done
+            during=$(desktop_size)
+            # Inside the virtual desktop the box is no X window of its own: the key goes
+            # to the desktop, whose active window the box is.
+            xdotool key Return 2>/dev/null || true ;;
+        runs)
+            sleep 5
+            during=$(desktop_size)
+            xdotool key a 2>/dev/null || true ;;
+    esac
+    win_wait "$pid" 40 || { kill "$pid" 2>/dev/null || true; verdict=FAIL; }
+    for _ in $(seq 20); do
+        after=$(desktop_size) || break
+        [[ $after == 1024x768 ]] && break
+        sleep 0.5
+    done
+    [[ $after == 1024x768 && $(flag) == 0 && ! -e $scratch && $shown != no ]] || verdict=FAIL
+    [[ $kind == box && $during != 1024x768 ]] && verdict=FAIL  # the box over a switched display
+    [[ $kind == runs && $during != 800x600 ]] && verdict=FAIL  # no switch: nothing was proven
+    rm -rf "$scratch"
+    [[ $verdict == ok ]] || failures=$((failures + 1))
+    modes+=("$(printf '%-14s %-6s %-5s %-9s %-9s %s' "$fault" "$kind" "$shown" "$during" "${after:-gone}" "$verdict")")
+}
+# Not the window fault: there the switch and its undoing come within a millisecond, and
+# Wine's virtual desktop then sometimes stays at the first size although both calls
+# were made in order (traced); Windows undoes the switch when ChangeDisplaySettings
+# returns.
+run_mode_fault frame-timer runs
+run_mode_fault file-create box
+run_mode_fault device closes
+
 echo "fault          expected outcome frames  exit  ontop  flag  scratch password      verdict"
 printf '%s\n' "${table[@]}"
-[[ $failures == 0 ]] || fail "$failures of ${#table[@]} faults ended badly (table above)"
-note "every fault ran on or ended as documented; flag off and no scratch folder after each"
+echo "with the mode switched:"
+echo "fault          kind   box   during    after     verdict"
+printf '%s\n' "${modes[@]}"
+[[ $failures == 0 ]] || fail "$failures of $((${#table[@]} + ${#modes[@]})) fault runs ended badly (tables above)"
+note "every fault ran on or ended as documented; flag off, no scratch folder and the display mode back after each"
