@@ -10,6 +10,9 @@
 //   device         Direct3D refuses the device
 //   present        the first present finds the device lost (it may be reset at once)
 //   file-create    no file can be created
+//   file-write     nothing can be written to a file
+//   file-delete    no file can be deleted
+//   registry-write no registry value can be written
 //   library        no library can be loaded by full path
 //   com            no COM object can be created (DirectMusic, DirectSound)
 namespace vtl {

@@ -7,6 +7,7 @@
 # no scratch folder is left and a switched display mode is back. Prints the tables of
 # faults and outcomes.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/dialog_common.sh"
 settings_reset
 setting EnableSounds 1
 scratch=$(scratch_folder)
@@ -33,10 +34,11 @@ box_on_top() {
 
 table=()
 failures=0
-# run_fault FAULT EXPECTED: EXPECTED is runs, box (Application Error, code 1),
-# unable ("Unable to run", code 0) or closes (no box, code 0).
+# run_fault FAULT EXPECTED [kept]: EXPECTED is runs, box (Application Error, code 1),
+# unable ("Unable to run", code 0) or closes (no box, code 0); kept: files that cannot
+# be deleted are expected to stay.
 run_fault() {
-    local fault=$1 expected=$2 outcome="" code="" on_top="-" password="-" moving="-" left flag_after
+    local fault=$1 expected=$2 keeps=${3:-} outcome="" code="" on_top="-" password="-" moving="-" left flag_after
     echo 0 >"$answer"
     rm -f "$answer.calls"
     xdotool mousemove 500 400
@@ -83,10 +85,11 @@ run_fault() {
     if win_wait "$pid" 40; then code=$WIN_CODE; else code=FROZEN; kill "$pid" 2>/dev/null || true; fi
     flag_after=$(flag)
     if [[ -e $scratch ]]; then left=LEFT; rm -rf "$scratch"; else left=none; fi
+    [[ $keeps == kept && $left == LEFT ]] && left=kept
     local want_code=0
     [[ $expected == box ]] && want_code=1
     local verdict=ok
-    [[ $code == "$want_code" && $flag_after == 0 && $left == none ]] || verdict=FAIL
+    [[ $code == "$want_code" && $flag_after == 0 && ($left == none || $left == kept) ]] || verdict=FAIL
     [[ $outcome == NO-* || $password == ENDED-WITHOUT || $moving == NO* ]] && verdict=FAIL
     [[ $expected == box || $expected == unable ]] && [[ $expected == unable || $on_top == 1 ]] || { [[ $expected == box ]] && verdict=FAIL; }
     [[ $verdict == ok ]] || failures=$((failures + 1))
@@ -101,8 +104,27 @@ run_fault cursor runs
 run_fault device closes
 run_fault present runs
 run_fault file-create box
+run_fault file-write box
+run_fault file-delete runs kept
 run_fault library unable
 run_fault com runs
+
+# The settings dialog when no value can be stored: OK shows the write error in a box
+# and the dialog stays open; Esc then closes it with code 0.
+dialog_verdict=FAIL
+VTL_FAULTS=registry-write start_dialog
+dialog_keys Return
+if box=$(window_id "^Vantorel 3D Screensaver\$" 20); then
+    xdotool key --window "$box" Return 2>/dev/null
+    sleep 1
+    if kill -0 "$DIALOG_PID" 2>/dev/null; then
+        dialog_keys Escape
+        win_wait "$DIALOG_PID" 20 && [[ $WIN_CODE == 0 ]] && dialog_verdict=ok
+    fi
+fi
+[[ $dialog_verdict == ok ]] || failures=$((failures + 1))
+table+=("$(printf '%-14s %-8s %-7s %-7s %-5s %-6s %-5s %-7s %-13s %s' registry-write dialog "box,open" - 0 - - - - \
+    "$dialog_verdict")")
 
 # The same faults where they strike after the display mode was switched (800x600 in a
 # Wine virtual desktop of 1024x768, the only place Wine switches modes): the mode is

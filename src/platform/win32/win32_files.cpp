@@ -39,6 +39,7 @@ std::size_t FileHandle::Read(void* buffer, std::size_t count) {
 }
 
 bool FileHandle::Write(const void* buffer, std::size_t count) {
+    if (FaultInjected("file-write")) return false;
     std::size_t done = 0;
     const auto* in = static_cast<const char*>(buffer);
     while (IsOpen() && done < count) {
@@ -89,7 +90,9 @@ bool IsLink(const std::string& path) {
 
 bool CreateOneFolder(const std::string& path) { return CreateDirectoryW(Widen(path).c_str(), nullptr) != 0; }
 
-bool DeleteOneFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+bool DeleteOneFile(const std::string& path) {
+    return !FaultInjected("file-delete") && DeleteFileW(Widen(path).c_str()) != 0;
+}
 
 bool RemoveOneFolder(const std::string& path) { return RemoveDirectoryW(Widen(path).c_str()) != 0; }
 

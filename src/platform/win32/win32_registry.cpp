@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/faults.h"
 #include "platform/win32/win32_text.h"
 
 namespace vtl {
@@ -56,6 +57,7 @@ public:
 
     bool WriteDword(const std::string& name, std::uint32_t value) override {
         const DWORD data = value;
+        if (FaultInjected("registry-write")) return false;
         return RegSetValueExW(key_, Widen(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                               sizeof data) == ERROR_SUCCESS;
     }
