@@ -38,6 +38,7 @@ struct SaverRun : ISaverHost {
     bool covering = false;  // the covers follow monitor changes only while the saver runs
     std::exception_ptr pendingError;  // an error raised inside a window message
     bool errorNoticePosted = false;
+    bool sceneOnEveryMonitor = false;  // the covers show the scene rather than black
 
     bool VerifyPassword() override {
         win32::PasswordHost host;
@@ -52,7 +53,6 @@ struct SaverRun : ISaverHost {
     void PostQuit() override { PostQuitMessage(0); }
     bool StartUnblockTimer() override;
 
-    bool sceneOnEveryMonitor = false;
     void CoverOtherMonitors() {
         if (sceneOnEveryMonitor && content) content->SetMirrors({});  // no frame to a cover that goes
         covers.Cover(window);
@@ -70,7 +70,6 @@ SaverRun g_run;
 
 // Posted to the saver window when a handler raised an error.
 constexpr UINT kHandlerErrorMessage = WM_APP + 1;
-
 
 bool ReadCursor(POINT& cursor) { return !FaultInjected("cursor") && GetCursorPos(&cursor); }
 
