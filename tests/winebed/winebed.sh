@@ -156,7 +156,9 @@ start_two_monitors() {  # sets DISPLAY and xvfb_pid
         kill -0 "$xvfb_pid" 2>/dev/null || break
         sleep 0.05
     done
-    [[ -s $fifo ]] || { tail -n 20 "$session/xorg.log" >&2; die "X.Org with two monitors did not start"; }
+    # A machine where X.Org cannot run (no root, no virtual terminal) has no two-monitor
+    # bed: the tests that need one are skipped, saying why.
+    [[ -s $fifo ]] || { tail -n 20 "$session/xorg.log" >&2; skip "X.Org with two monitors did not start here"; }
     export DISPLAY=:$(head -n1 "$fifo")
 }
 
