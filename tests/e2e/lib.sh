@@ -148,3 +148,28 @@ wait_drawn() {
     done
     fail "the saver's picture never reached the screen"
 }
+
+# use_password_standin: a saver password in force, decided by the host's password
+# library as a stand-in built for the tests, put where the program looks for it (its
+# system folder). Each call reads its answer from $PASSWORD_ANSWER ("1" accepts) and
+# logs itself to "$PASSWORD_ANSWER.calls". Undone by undo_password_standin.
+PASSWORD_DESKTOP_KEY='HKCU\Control Panel\Desktop'
+use_password_standin() {
+    cp "$VTL_WIN_BIN/standins/PASSWORD.CPL" "$PROGRAM_SYSDIR/PASSWORD.CPL"
+    wreg add "$PASSWORD_DESKTOP_KEY" /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null
+    PASSWORD_ANSWER=$WINEBED_DIR/password-answer.txt
+    echo 0 >"$PASSWORD_ANSWER"
+    export VTL_TEST_PASSWORD_FILE=$(winepath -w "$PASSWORD_ANSWER")
+}
+undo_password_standin() {
+    rm -f "$PROGRAM_SYSDIR/PASSWORD.CPL"
+    wreg delete "$PASSWORD_DESKTOP_KEY" /v ScreenSaveUsePassword /f >/dev/null || true
+}
+
+# virtual_desktop_size NAME: the size (WxH) of the Wine virtual desktop NAME's window.
+virtual_desktop_size() {
+    local id
+    id=$(xdotool search --name "$1" 2>/dev/null | head -n1) || return 1
+    [[ -n $id ]] || return 1
+    xdotool getwindowgeometry "$id" | awk '/Geometry/{print $2}'
+}

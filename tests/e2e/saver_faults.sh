@@ -12,16 +12,9 @@ source "$(dirname "$0")/dialog_common.sh"
 settings_reset
 setting EnableSounds 1
 scratch=$(scratch_folder)
-desktop='HKCU\Control Panel\Desktop'
-cleanup_faults() {
-    rm -f "$PROGRAM_SYSDIR/PASSWORD.CPL"
-    wreg delete "$desktop" /v ScreenSaveUsePassword /f >/dev/null || true
-}
-trap cleanup_faults EXIT
-cp "$VTL_WIN_BIN/standins/PASSWORD.CPL" "$PROGRAM_SYSDIR/PASSWORD.CPL"
-wreg add "$desktop" /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null
-answer=$WINEBED_DIR/password-answer.txt
-export VTL_TEST_PASSWORD_FILE=$(winepath -w "$answer")
+trap undo_password_standin EXIT
+use_password_standin
+answer=$PASSWORD_ANSWER
 
 flag() { timeout 30 wine "$VTL_WIN_BIN/wininfo.exe" --screensaver-running 2>/dev/null | tr -d '\r' | cut -d= -f2; }
 # box_on_top TITLE: 1 when the box stands in front of every other visible window.
@@ -132,12 +125,7 @@ table+=("$(printf '%-14s %-8s %-7s %-7s %-5s %-6s %-5s %-7s %-13s %s' registry-w
 # back however the run ended.
 setting UseCurrentMode 0
 setting VideoMode 3
-desktop_size() {
-    local id
-    id=$(xdotool search --name 'vtlfaults' 2>/dev/null | head -n1) || return 1
-    [[ -n $id ]] || return 1
-    xdotool getwindowgeometry "$id" | awk '/Geometry/{print $2}'
-}
+desktop_size() { virtual_desktop_size vtlfaults; }
 # A program that keeps the desktop open between the runs, for longer than win_start's
 # two minutes: on a loaded machine the runs below can take that.
 timeout -k 5 600 wine explorer /desktop=vtlfaults,1024x768 notepad >"$E2E_OUT/keeper.log" 2>&1 &

@@ -5,18 +5,9 @@
 source "$(dirname "$0")/lib.sh"
 settings_reset
 setting EnableSounds 0
-system32=$PROGRAM_SYSDIR
-desktop='HKCU\Control Panel\Desktop'
-cleanup_password() {
-    rm -f "$system32/PASSWORD.CPL"
-    wreg delete "$desktop" /v ScreenSaveUsePassword /f >/dev/null || true
-}
-trap cleanup_password EXIT
-cp "$VTL_WIN_BIN/standins/PASSWORD.CPL" "$system32/PASSWORD.CPL"
-wreg add "$desktop" /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null
-answer=$WINEBED_DIR/password-answer.txt
-echo 0 >"$answer"
-export VTL_TEST_PASSWORD_FILE=$(winepath -w "$answer")
+trap undo_password_standin EXIT
+use_password_standin
+answer=$PASSWORD_ANSWER
 
 saver_start
 wait_drawn

@@ -7,12 +7,7 @@ settings_reset
 setting EnableSounds 0
 setting UseCurrentMode 0
 setting VideoMode 3
-desktop_size() {
-    local id
-    id=$(xdotool search --name 'vtlmode' 2>/dev/null | head -n1) || return 1
-    [[ -n $id ]] || return 1
-    xdotool getwindowgeometry "$id" | awk '/Geometry/{print $2}'
-}
+desktop_size() { virtual_desktop_size vtlmode; }
 # A program that keeps the desktop open after the saver is gone.
 win_start keeper explorer /desktop=vtlmode,1024x768 notepad
 sleep 3
