@@ -18,6 +18,8 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy
   libjpeg62-turbo-dev libjpeg-turbo-progs zlib1g-dev
   nsis fp-utils
+  libepoxy-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libgbm1 libopenal-dev libx11-dev
+  xscreensaver xscreensaver-gl dpkg-dev
   procps diffutils
 )
 
