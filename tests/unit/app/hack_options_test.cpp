@@ -1,0 +1,110 @@
+#include "app/hack_options.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake_registry.h"
+#include "settings/settingsstore.h"
+
+namespace vtl {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(HackOptions, WindowIsChosenByOptionThenEnvironment) {
+    struct Case {
+        Args args;
+        const char* env;
+        HackTarget target;
+        std::uint64_t id;
+    } cases[] = {
+        {{}, nullptr, HackTarget::OwnWindow, 0},
+        {{}, "", HackTarget::OwnWindow, 0},
+        {{}, "0x2a00007", HackTarget::WindowId, 0x2a00007},
+        {{}, "44040199", HackTarget::WindowId, 44040199},
+        {{"-root"}, "0x2a00007", HackTarget::Root, 0},
+        {{"--root"}, nullptr, HackTarget::Root, 0},
+        {{"-window"}, "0x2a00007", HackTarget::OwnWindow, 0},
+        {{"-window-id", "0x10"}, "0x2a00007", HackTarget::WindowId, 0x10},
+        {{"-root", "-window-id", "17"}, nullptr, HackTarget::WindowId, 17},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = ParseHackOptions(c.args, c.env);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        EXPECT_EQ(parsed.options->target, c.target) << (c.env ? c.env : "(no env)");
+        EXPECT_EQ(parsed.options->windowId, c.id);
+    }
+}
+
+TEST(HackOptions, BadCommandLinesAreRefusedWithAReason) {
+    struct Case {
+        Args args;
+        const char* env;
+        const char* says;
+    } cases[] = {
+        {{"-bogus"}, nullptr, "unknown option \"-bogus\""},
+        {{"stray"}, nullptr, "unknown argument \"stray\""},
+        {{"-"}, nullptr, "unknown argument \"-\""},
+        {{"-speed"}, nullptr, "-speed needs a whole number"},
+        {{"-speed", "fast"}, nullptr, "-speed: \"fast\" is not a whole number"},
+        {{"-timing-fps", "12.5"}, nullptr, "-timing-fps: \"12.5\" is not a whole number"},
+        {{"-window-id"}, nullptr, "-window-id needs a window id"},
+        {{"-window-id", "0"}, nullptr, "-window-id: \"0\" is not a window id"},
+        {{"-window-id", "0xZZ"}, nullptr, "-window-id: \"0xZZ\" is not a window id"},
+        {{"-window-id", "4294967296"}, nullptr, "-window-id: \"4294967296\" is not a window id"},
+        {{}, "garbage", "XSCREENSAVER_WINDOW \"garbage\" is not a window id"},
+        {{"-geometry", "10x10"}, nullptr, "-geometry needs WIDTHxHEIGHT (16 to 16384 each)"},
+        {{"-display"}, nullptr, "-display needs a display name"},
+        {{"-no-speed"}, nullptr, "unknown option \"-no-speed\""},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = ParseHackOptions(c.args, c.env);
+        EXPECT_FALSE(parsed.options) << c.says;
+        EXPECT_EQ(parsed.error, c.says);
+    }
+}
+
+TEST(HackOptions, SettingsKeepTheirRangesAndDefaults) {
+    FakeRegistry registry;
+    const auto parsed = ParseHackOptions({"-speed", "40", "-timing-fps", "5", "-no-glasses", "-fps",
+                                          "-no-sounds", "-reflection-on-skull", "-video-mode", "-3",
+                                          "-install", "-visual", "default", "-geometry", "640x480+10+10"},
+                                         nullptr);
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->width, 640);
+    EXPECT_EQ(parsed.options->height, 480);
+    ASSERT_EQ(parsed.options->warnings.size(), 3u);
+    EXPECT_EQ(parsed.options->warnings[0], "-speed 40 is outside 1 to 11; using 11");
+    StoreHackSettings(*parsed.options, registry);
+    EXPECT_EQ(ReadSetting(registry, kSpeed), 11);
+    EXPECT_EQ(ReadSetting(registry, kTimingFPS), 10);
+    EXPECT_EQ(ReadSetting(registry, kVideoMode), 0);
+    EXPECT_FALSE(ReadSettingBool(registry, kShowGlasses));
+    EXPECT_TRUE(ReadSettingBool(registry, kShowFPS));
+    EXPECT_FALSE(ReadSettingBool(registry, kEnableSounds));
+    EXPECT_TRUE(ReadSettingBool(registry, kReflectionOnSkull));
+    // Untouched settings keep the Windows defaults.
+    EXPECT_TRUE(ReadSettingBool(registry, kReflectionOnGlasses));
+    EXPECT_FALSE(ReadSettingBool(registry, kShowActivityTime));
+    EXPECT_EQ(registry.writeCount, 7);
+}
+
+TEST(HackOptions, TheLastOfTwoContradictingSwitchesWins) {
+    FakeRegistry registry;
+    const auto parsed = ParseHackOptions({"-glasses", "-no-glasses", "-no-fps", "-show-fps"}, nullptr);
+    ASSERT_TRUE(parsed.options);
+    StoreHackSettings(*parsed.options, registry);
+    EXPECT_FALSE(ReadSettingBool(registry, kShowGlasses));
+    EXPECT_TRUE(ReadSettingBool(registry, kShowFPS));
+}
+
+TEST(HackOptions, UsageNamesEveryOption) {
+    const std::string usage = HackUsage("vtl3d");
+    for (const char* option : {"-root", "-window-id", "-speed", "-timing-fps", "-show-fps", "-show-activity-time",
+                               "-sounds", "-glasses", "-reflection-on-skull", "-reflection-on-glasses",
+                               "-use-current-mode", "-video-mode"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    EXPECT_TRUE(ParseHackOptions({"-help"}, nullptr).options->help);
+}
+
+}  // namespace
+}  // namespace vtl
