@@ -6,12 +6,21 @@
 #   scripts/run-saver.sh --headless [FILE.png]
 #                                        on a private display, writes a screenshot
 #                                        (default build/screenshot.png) and ends it
+#   scripts/run-saver.sh --linux [OPTION...]
+#                                        the native Linux saver (the XScreenSaver hack)
+#                                        in an 800x600 window; q or Escape closes it;
+#                                        options as in `vtl3d -help`
 # Without a display it runs headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 scripts/install-deps.sh
 cmake --preset native >/dev/null && cmake --build --preset native
+if [[ ${1:-} == --linux ]]; then
+  shift
+  [[ -n ${DISPLAY:-} ]] || { echo "run-saver: --linux needs a display" >&2; exit 1; }
+  exec build/native/bin/vtl3d -window "$@"
+fi
 cmake --preset windows >/dev/null && cmake --build --preset windows
 source scripts/wine-tree.sh
 pick_wine_tree

@@ -1,0 +1,132 @@
+#include "app/linux/hack_run.h"
+
+#include <poll.h>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+#include "app/linux/linux_host.h"
+#include "app/linux/x11_gl_window.h"
+#include "app/loop_timers.h"
+#include "app/saverloop.h"
+#include "pack/packlib.h"
+#include "platform/errors.h"
+#include "platform/fake_registry.h"
+#include "platform/linux/gl_device.h"
+#include "platform/linux/openal_audio.h"
+#include "platform/random.h"
+#include "scene/scene.h"
+#include "settings/settingsstore.h"
+#include "sound/qvsound.h"
+
+namespace vtl::linuxapp {
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+namespace {
+
+const char* QuitReason(int code) {
+    switch (code) {
+        case kQuitNoRenderer: return "no OpenGL renderer could be made";
+        case kQuitNoScratchFolder: return "no private scratch folder could be made";
+        case kQuitNoBackground: return "the background picture could not be loaded";
+        case kQuitNoSkullReflection: return "the skull's reflection picture could not be loaded";
+        case kQuitNoGlassesReflection: return "the glasses' reflection picture could not be loaded";
+        default: return "the scene could not be shown";
+    }
+}
+
+// Sound errors after the start are said on stderr; the run goes on, as on Windows.
+void SaySoundError(const std::exception& error) { std::cerr << "vtl3d: " << error.what() << '\n'; }
+
+// No device: said once, and the sound system then leaves the run silent.
+std::unique_ptr<TDirectAudio> MakeAudio() {
+    try {
+        return al::CreateOpenALAudio();
+    } catch (const std::exception& error) {
+        std::cerr << "vtl3d: no sound (" << error.what() << ")\n";
+        throw;
+    }
+}
+
+bool Reached(std::uint32_t now, std::uint32_t due) { return static_cast<std::int32_t>(now - due) >= 0; }
+
+}  // namespace
+
+int RunHack(const HackOptions& options) {
+    // The settings live for this run only, in the same store the scene reads on Windows.
+    FakeRegistry settings;
+    StoreHackSettings(options, settings);
+    LinuxFolders folders;
+    MonotonicClock clock;
+    X11GlWindow window(options);
+    auto surface = std::shared_ptr<gl::IGlSurface>(&window, [](gl::IGlSurface*) {});
+
+    int quitCode = 0;
+    SceneServices services;
+    services.registry = &settings;
+    services.folders = &folders;
+    services.clock = &clock;
+    services.requestQuit = [&quitCode](int code) {
+        if (quitCode == 0) quitCode = code;
+    };
+    services.direct3DCreate = gl::MakeGlDirect3DCreate(surface);
+    services.textureLoader = gl::CreateGlTextureLoader();
+    services.decimalSeparator = UserDecimalSeparator();
+    services.programFolder = ExecutableFolder();
+    int width = 0, height = 0;
+    window.DrawableSize(width, height);
+    SetupScene(std::move(services), reinterpret_cast<WindowHandle>(window.DrawWindow()), width, height);
+
+    LoopTimers timers(clock, SaySoundError);
+    std::unique_ptr<IRandom> random = CreateClockRandom();
+    const bool sounds = quitCode == 0 && ReadSettingBool(settings, kEnableSounds);
+    if (sounds) {
+        random->Randomize();
+        SoundHost host;
+        host.services.createAudio = MakeAudio;
+        host.services.timers = &timers;
+        host.services.random = random.get();
+        host.unpackToTemp = [&folders](const std::string& pack) { return UnpackToTemp(pack, folders); };
+        host.clearFolder = [](const std::string& folder) { ClearFolder(folder); };
+        SetSoundHost(std::move(host));
+        StartSound();
+    }
+
+    const std::uint32_t interval = FrameTimerDelayMs(ReadSetting(settings, kTimingFPS));
+    std::uint32_t nextFrame = clock.TickCount();
+    bool closed = false;
+    while (quitCode == 0 && !closed && !g_stopSignal) {
+        const std::uint32_t now = clock.TickCount();
+        const std::uint32_t untilFrame = Reached(now, nextFrame) ? 0 : nextFrame - now;
+        pollfd connection{window.ConnectionFd(), POLLIN, 0};
+        // A signal cuts the wait short (no SA_RESTART), so the end comes at once.
+        ::poll(&connection, 1, static_cast<int>(timers.MillisecondsToNextDue(untilFrame)));
+        const WindowEvents events = window.TakeEvents();
+        closed = events.closed;
+        timers.ProcessMessages();
+        const std::uint32_t after = clock.TickCount();
+        if (!closed && Reached(after, nextFrame)) {
+            RenderSceneFrame();
+            nextFrame += interval;
+            // A run that fell more than a frame behind (a stopped process, a slow
+            // renderer) starts counting again rather than racing to catch up.
+            if (Reached(after, nextFrame + interval)) nextFrame = after + interval;
+        }
+    }
+
+    if (sounds) {
+        StopSound();
+        // A silent run keeps what it unpacked until somebody clears it: that is now.
+        if (!SoundScratchFolder().empty()) ClearFolder(SoundScratchFolder());
+    }
+    ReleaseScene();
+    if (quitCode != 0) {
+        std::cerr << "vtl3d: " << QuitReason(quitCode) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace vtl::linuxapp
