@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "openal_capture.h"
 #include "platform/linux/openal_audio.h"
@@ -56,8 +57,10 @@ TEST_F(OpenALBackEnd, PositionOnTheXAxisPansTheChannel) {
         ASSERT_GT(heard.SoundingFrames(), 1000u) << "nothing heard at x = " << c.x;
         const double left = heard.LevelLeft(), right = heard.LevelRight();
         std::printf("  (%+.0f, 0, %+.0f): level left %.4f right %.4f\n", c.x, c.z, left, right);
-        EXPECT_EQ(left > 1.5 * right, c.leftLouder) << "x = " << c.x << ", z = " << c.z << ": " << left << " / " << right;
-        EXPECT_EQ(right > 1.5 * left, c.rightLouder) << "x = " << c.x << ", z = " << c.z << ": " << left << " / " << right;
+        const auto where = [&] { return ::testing::Message() << "at (" << c.x << ", 0, " << c.z << "): " << left
+                                                             << " / " << right; };
+        EXPECT_EQ(left > 1.5 * right, c.leftLouder) << where();
+        EXPECT_EQ(right > 1.5 * left, c.rightLouder) << where();
     }
 }
 
@@ -142,10 +145,16 @@ TEST_F(OpenALBackEnd, RepeatCountsPlayTheSampleOneMoreTime) {
         channel->DownloadSegment(*burst);
         ASSERT_GE(channel->PlaySegment(*burst), 0);
         const Capture heard = altest::ReadAfterItEnds(mark, 0.3 * kCaptureRate);
-        std::printf("  repeats %s%u: %zu sounding frames, %.2f plays\n", c.set ? "" : "(new) ", c.repeats,
-                    heard.SoundingFrames(), heard.SoundingFrames() / copyFrames);
+        std::printf("  repeats %s: %zu sounding frames, %.2f plays\n",
+                    c.set ? std::to_string(c.repeats).c_str() : "of a new segment", heard.SoundingFrames(),
+                    heard.SoundingFrames() / copyFrames);
         EXPECT_NEAR(heard.SoundingFrames() / copyFrames, c.plays, 0.05 * c.plays) << "repeats " << c.repeats;
     }
+    // Forever goes on until the stop, however short the sample.
+    burst->LoopForever();
+    const Capture looped = Listen(*channel, *burst, [] {}, 0.8);
+    std::printf("  forever: %.2f plays before the stop\n", looped.SoundingFrames() / copyFrames);
+    EXPECT_GT(looped.SoundingFrames() / copyFrames, 5.0);
 }
 
 TEST_F(OpenALBackEnd, ANewPlayReplacesWhatTheChannelPlayed) {

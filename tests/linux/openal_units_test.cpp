@@ -42,8 +42,9 @@ double OpenALPitch(const float position[3], const float velocity[3]) {
     const double d = std::sqrt(double(position[0]) * position[0] + double(position[1]) * position[1] +
                                double(position[2]) * position[2]);
     if (d < 1e-6) return 1;
-    const double towards =
-        -(double(velocity[0]) * position[0] + double(velocity[1]) * position[1] + double(velocity[2]) * position[2]) / d;
+    const double along =
+        double(velocity[0]) * position[0] + double(velocity[1]) * position[1] + double(velocity[2]) * position[2];
+    const double towards = -along / d;
     return kSpeedOfSound / (kSpeedOfSound - towards);
 }
 
