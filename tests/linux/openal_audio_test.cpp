@@ -241,6 +241,16 @@ TEST_F(OpenALBackEnd, ASegmentOfAnotherBackEndIsRefused) {
     EXPECT_GE(channel->DownloadSegment(*own), 0);
     EXPECT_GE(channel->PlaySegment(*own), 0);
     EXPECT_GE(other->CreatePerformance()->PlaySegment(*foreign), 0);
+    // A segment kept past its back end (against the seam's rule) still goes quietly.
+    other.reset();
+    EXPECT_LT(channel->PlaySegment(*foreign), 0);
+    foreign.reset();
+
+    struct StrangeSegment final : TDMSegment {
+        AudioResult SetRepeats(std::uint32_t) override { return kAudioOk; }
+    } strange;
+    EXPECT_LT(channel->DownloadSegment(strange), 0);
+    EXPECT_LT(channel->PlaySegment(strange), 0);
 }
 
 TEST_F(OpenALBackEnd, OutOfRangeRequestsAreRefusedWithoutHarm) {
