@@ -39,4 +39,15 @@ std::shared_ptr<ITextureLoader> CreateGlTextureLoader();
 // device that is not an OpenGL one.
 bool ReadBackBuffer(IRenderDevice& device, std::vector<std::uint32_t>& argb, int& width, int& height);
 
+// One level of a texture made by this device or its loader, top row first, 0xAARRGGBB,
+// with the texture's D3D format and level count. False for another kind of texture or
+// a level it does not have.
+struct TextureLevel {
+    int width = 0, height = 0;
+    std::uint32_t format = 0;      // D3DFMT_A8R8G8B8 or D3DFMT_X8R8G8B8
+    std::uint32_t levelCount = 0;  // of the whole chain
+    std::vector<std::uint32_t> texels;
+};
+bool ReadTextureLevel(IRenderTexture& texture, std::uint32_t level, TextureLevel& out);
+
 }  // namespace vtl::gl
