@@ -76,7 +76,7 @@ int RunHack(const HackOptions& options) {
     services.decimalSeparator = UserDecimalSeparator();
     services.programFolder = ExecutableFolder();
     int width = 0, height = 0;
-    window.DrawableSize(width, height);
+    window.WindowSize(width, height);
     SetupScene(std::move(services), reinterpret_cast<WindowHandle>(window.DrawWindow()), width, height);
 
     LoopTimers timers(clock, SaySoundError);

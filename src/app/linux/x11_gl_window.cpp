@@ -194,7 +194,7 @@ void X11GlWindow::ScreenSize(int& width, int& height) const {
     height = DisplayHeight(display_, screen_);
 }
 
-void X11GlWindow::DrawableSize(int& width, int& height) const {
+void X11GlWindow::WindowSize(int& width, int& height) const {
     width = width_;
     height = height_;
 }

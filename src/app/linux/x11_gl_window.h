@@ -32,7 +32,7 @@ public:
     void SwapBuffers() override;
     bool HasWindow() const override { return true; }
     void ScreenSize(int& width, int& height) const override;
-    void DrawableSize(int& width, int& height) const;
+    void WindowSize(int& width, int& height) const override;
 
     int ConnectionFd() const;
     WindowEvents TakeEvents();

@@ -259,7 +259,7 @@ public:
         int width = int(params.BackBufferWidth), height = int(params.BackBufferHeight);
         if (width == 0 || height == 0) {
             int sw = 0, sh = 0;
-            surface_->ScreenSize(sw, sh);
+            surface_->WindowSize(sw, sh);
             if (width == 0) width = sw;
             if (height == 0) height = sh;
         }
@@ -312,7 +312,7 @@ public:
         if (fbo_ == 0) return D3DERR_INVALIDCALL;
         if (surface_->HasWindow()) {
             int width = 0, height = 0;
-            surface_->ScreenSize(width, height);
+            surface_->WindowSize(width, height);
             if (width <= 0 || height <= 0) {
                 width = width_;
                 height = height_;

@@ -26,6 +26,10 @@ public:
     virtual bool HasWindow() const = 0;
     // The screen's size in pixels (the "display mode" the engine asks for).
     virtual void ScreenSize(int& width, int& height) const = 0;
+    // The size of the window's drawable now, in pixels: a windowed back buffer of no
+    // given size takes it, and each frame is stretched over it (the window may have
+    // been resized since). An off-screen surface has none but the screen's.
+    virtual void WindowSize(int& width, int& height) const { ScreenSize(width, height); }
 };
 
 // Direct3DCreate8 over the surface's current context.

@@ -15,11 +15,9 @@ scratch=$(scratch_of "$(id -u)")
 rm -rf "$scratch"
 # args | exit code | what stderr must say
 while IFS='|' read -r args code says; do
-    set +e
+    got=0
     # shellcheck disable=SC2086
-    timeout 20 "$hack" $args >"$L_OUT/run.log" 2>&1
-    got=$?
-    set -e
+    timeout 20 "$hack" $args >"$L_OUT/run.log" 2>&1 || got=$?
     [[ $got == "$code" ]] || fail "'$args' ended with $got, not $code: $(head -c 300 "$L_OUT/run.log")"
     grep -qF -- "$says" "$L_OUT/run.log" || fail "'$args' did not say '$says': $(head -c 300 "$L_OUT/run.log")"
     note "'$args' -> $got: $(head -n1 "$L_OUT/run.log")"

@@ -58,6 +58,9 @@ wait_gone() {
     return 1
 }
 
+# brightness SHOT X0 Y0 X1 Y1: the mean of R + G + B over the rectangle.
+brightness() { xwdtool mean "$@" | awk '{printf "%.1f\n", $1 + $2 + $3}'; }
+
 # scene_check SHOT X0 Y0 W H: the scene seen in that rectangle: the city in every
 # corner (not black), the middle brighter than the sky above it.
 scene_check() {
@@ -68,11 +71,9 @@ scene_check() {
         awk -v r="$r" -v g="$g" -v b="$b" 'BEGIN{exit !(r+g+b > 6)}' || fail "corner $corner is black: no city"
     done
     local cx=$((x0 + w / 2)) cy=$((y0 + h / 2))
-    read -r r g b < <(xwdtool mean "$file" $((cx - 50)) $((cy - 50)) $((cx + 50)) $((cy + 50)))
-    centre=$((r + g + b))
-    read -r r g b < <(xwdtool mean "$file" "$x0" "$y0" $((x0 + w)) $((y0 + h / 12)))
-    top=$((r + g + b))
-    ((centre > top + 20)) || fail "the middle ($centre) is not brighter than the sky ($top)"
+    centre=$(brightness "$file" $((cx - 50)) $((cy - 50)) $((cx + 50)) $((cy + 50)))
+    top=$(brightness "$file" "$x0" "$y0" $((x0 + w)) $((y0 + h / 12)))
+    awk -v c="$centre" -v t="$top" 'BEGIN{exit !(c > t + 20)}' || fail "the middle ($centre) is not brighter than the sky ($top)"
     note "city in every corner, middle $centre over sky $top"
 }
 
