@@ -54,6 +54,12 @@ constexpr std::uint32_t kFvfKnown = 0x0FFF;
 // No vertex buffer of the engine comes near this; a larger request is a broken size.
 constexpr std::uint32_t kMaxBufferBytes = 256u << 20;
 
+// Errors left by earlier calls must not be taken for those of the next one.
+void DrainErrors() {
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
 constexpr D3DMATRIX kIdentity = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
 
 D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
@@ -267,8 +273,7 @@ public:
         glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSide);
         if (width <= 0 || height <= 0 || width > maxSide || height > maxSide) return D3DERR_INVALIDCALL;
         DeleteTargets();
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        DrainErrors();
         const bool alpha = params.BackBufferFormat == D3DFMT_A8R8G8B8;
         glGenFramebuffers(1, &fbo_);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
@@ -429,8 +434,7 @@ public:
         buffer.reset();
         if (length == 0 || pool > D3DPOOL_SYSTEMMEM) return D3DERR_INVALIDCALL;
         if (length > kMaxBufferBytes) return D3DERR_OUTOFVIDEOMEMORY;
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        DrainErrors();
         GLuint name = 0;
         glGenBuffers(1, &name);
         glBindBuffer(GL_ARRAY_BUFFER, name);
@@ -483,6 +487,7 @@ public:
         width = width_;
         height = height_;
         std::vector<std::uint32_t> rows(std::size_t(width_) * height_);
+        DrainErrors();
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
@@ -768,8 +773,7 @@ HResult GlDevice::MakeTexture(const std::vector<detail::Level>& levels, std::uin
         if (l.width != w || l.height != h || l.texels.size() != std::size_t(w) * h) return D3DERR_INVALIDCALL;
     }
     if (levels[0].width > MaxTextureSide() || levels[0].height > MaxTextureSide()) return D3DERR_INVALIDCALL;
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    DrainErrors();
     GLuint name = 0;
     glGenTextures(1, &name);
     glActiveTexture(GL_TEXTURE0);
@@ -861,6 +865,7 @@ bool ReadTextureLevel(IRenderTexture& texture, std::uint32_t level, TextureLevel
     out.format = gl->Format();
     out.levelCount = gl->Levels();
     out.texels.assign(std::size_t(out.width) * out.height, 0);
+    DrainErrors();
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, gl->Name());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
