@@ -247,8 +247,12 @@ public:
         ResetStates(true);
     }
     ~GlDevice() override {
+        // A host that has already let its context go at exit leaves nothing to delete in.
+        const bool current = glGetString(GL_VERSION) != nullptr;
+        if (!current) shared_->live = false;
         stream_.reset();
         for (Stage& s : stages_) s.texture.reset();
+        if (!current) return;
         DeleteTargets();
         glDeleteVertexArrays(1, &vao_);
         glDeleteSamplers(1, &sampler_);
