@@ -295,6 +295,15 @@ TEST(GlSceneFrame, BackgroundSkullReflectionAndOverlayLandWhereTheSceneSaysTheyD
         const int px = int((cx / cw + 1.0f) * 0.5f * float(width)), py = int((1.0f - cy / cw) * 0.5f * float(height));
         EXPECT_LT(px, width / 2) << "the line starts on the left of the screen";
         EXPECT_TRUE(Near(at(px, py), Rgb{0, kLit, 0}, kTol)) << "glyph at " << px << "," << py;
+
+        // The next frame draws the same (the skull stands still at speed 0). With
+        // VTL_FAULTS=present the first present lost the device, and this frame is the one
+        // that resets it and makes its buffers again.
+        scene.RenderFrame();
+        EXPECT_FALSE(scene.DeviceMayBeLost);
+        ASSERT_TRUE(gl::ReadBackBuffer(*scene.Renderer->Device, pixels, w, h));
+        EXPECT_TRUE(Near(at(width / 2, height / 2), Rgb{kLit, 0, 0}, kTol)) << "the skull, next frame";
+        EXPECT_TRUE(Near(at(px, py), Rgb{0, kLit, 0}, kTol)) << "the glyph, next frame";
     }
     InitDirect3D(0);
     SetTextureLoader(nullptr);

@@ -21,6 +21,7 @@
 #include <map>
 #include <new>
 
+#include "platform/faults.h"
 #include "platform/linux/gl_device.h"
 #include "platform/linux/gl_internal.h"
 #include "platform/linux/gl_shaders.h"
@@ -319,6 +320,12 @@ public:
     }
     HResult Present() override {
         if (fbo_ == 0) return D3DERR_INVALIDCALL;
+        // The injected loss, as on Windows: the first present finds the device lost, the
+        // next question finds it ready to be reset, so the real Reset runs.
+        if (faultState_ == 0 && FaultInjected("present")) {
+            faultState_ = 1;
+            return D3DERR_DEVICELOST;
+        }
         if (surface_->HasWindow()) {
             int width = 0, height = 0;
             surface_->ScreenSize(width, height);
@@ -340,7 +347,13 @@ public:
     }
     // No other windows to present into on this platform.
     HResult PresentTo(WindowHandle) override { return D3DERR_INVALIDCALL; }
-    HResult TestCooperativeLevel() override { return D3D_OK; }
+    HResult TestCooperativeLevel() override {
+        if (faultState_ == 1) {
+            faultState_ = 2;
+            return D3DERR_DEVICENOTRESET;
+        }
+        return D3D_OK;
+    }
     HResult Reset(D3DPRESENT_PARAMETERS& params) override {
         if (shared_->defaultPoolObjects > 0) return D3DERR_INVALIDCALL;
         const HResult made = MakeTargets(params);
@@ -568,6 +581,7 @@ private:
     bool hasDepth_ = false;
     bool alphaTarget_ = false;
     bool inScene_ = false;
+    int faultState_ = 0;  // the injected loss: 0 none yet, 1 lost, 2 over
 
     std::map<std::uint32_t, std::uint32_t> renderStates_;
     Stage stages_[kMaxStages];
@@ -826,6 +840,7 @@ public:
                          D3DPRESENT_PARAMETERS& params, std::shared_ptr<IRenderDevice>& device) override {
         device.reset();
         if (adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
+        if (FaultInjected("device")) return D3DERR_NOTAVAILABLE;
         const std::uint32_t processing =
             behaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING | 0x80u);
         if (processing == 0 || (processing & (processing - 1)) != 0) return D3DERR_INVALIDCALL;
