@@ -37,7 +37,6 @@ constexpr std::uint32_t kTssAlphaArg1 = 5;
 constexpr std::uint32_t kTssAlphaArg2 = 6;
 constexpr std::uint32_t kTssAddressU = 13;
 constexpr std::uint32_t kTssAddressV = 14;
-constexpr std::uint32_t kTaDiffuse = 0;
 constexpr std::uint32_t kTaCurrent = 1;
 constexpr std::uint32_t kTaTexture = 2;
 constexpr std::uint32_t kBlendZero = 1;
@@ -570,7 +569,7 @@ private:
         if (depth_) glDeleteRenderbuffers(1, &depth_);
         fbo_ = colour_ = depth_ = 0;
     }
-    void ApplyFixedFunction(const Stage& stage, bool hasNormal, bool hasDiffuse, std::uint32_t texCount);
+    void ApplyFixedFunction(const Stage& stage);
 
     std::shared_ptr<IGlSurface> surface_;
     std::shared_ptr<Shared> shared_;
@@ -674,12 +673,12 @@ HResult GlDevice::DrawPrimitive(std::uint32_t type, std::uint32_t startVertex, s
         glVertexAttrib2f(kAttribTexCoord, 0, 0);
     }
 
-    ApplyFixedFunction(stage, hasNormal, hasDiffuse, texCount);
+    ApplyFixedFunction(stage);
     glDrawArrays(primitive.mode, GLint(startVertex), GLsizei(primitive.vertices));
     return D3D_OK;
 }
 
-void GlDevice::ApplyFixedFunction(const Stage& stage, bool, bool, std::uint32_t) {
+void GlDevice::ApplyFixedFunction(const Stage& stage) {
     const Uniforms& u = program_.uniforms;
     // Transforms.
     const D3DMATRIX worldView = Multiply(world_, view_);

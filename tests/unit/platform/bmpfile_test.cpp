@@ -9,7 +9,7 @@
 namespace vtl {
 namespace {
 
-struct Spec {
+struct Layout {
     std::int32_t width = 2, height = 2;
     std::uint16_t bits = 24;
     std::uint32_t compression = 0;
@@ -29,7 +29,7 @@ void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
     Put16(b, at + 2, v >> 16);
 }
 
-std::vector<std::uint8_t> Build(const Spec& s) {
+std::vector<std::uint8_t> Build(const Layout& s) {
     const std::size_t entry = s.headerSize == 12 ? 3 : 4;
     const std::size_t offset = 14 + s.headerSize + 4 * s.masks.size() + entry * s.palette.size();
     std::vector<std::uint8_t> b(offset, 0);
@@ -69,45 +69,45 @@ std::vector<std::uint8_t> Build(const Spec& s) {
 TEST(BmpFile, ReadsEveryLayoutTopRowFirst) {
     struct Case {
         const char* what;
-        Spec spec;
+        Layout layout;
         std::vector<std::uint32_t> want;
     };
-    Spec bottomUp24;  // stored bottom row first: blue, white / red, green
+    Layout bottomUp24;  // stored bottom row first: blue, white / red, green
     bottomUp24.rows = {0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0, 0xFF, 0, 0, 0};
-    Spec topDown24 = bottomUp24;
+    Layout topDown24 = bottomUp24;
     topDown24.height = -2;
-    Spec core24 = bottomUp24;
+    Layout core24 = bottomUp24;
     core24.headerSize = 12;
-    Spec pal8;
+    Layout pal8;
     pal8.bits = 8;
     pal8.palette = {0x000000, 0x112233, 0xFFEEDD};
     pal8.rows = {2, 0, 0, 0, 1, 2, 0, 0};
-    Spec pal4;
+    Layout pal4;
     pal4.bits = 4;
     pal4.palette = {0x000000, 0x112233};
     pal4.rows = {0x10, 0, 0, 0, 0x01, 0, 0, 0};
-    Spec pal1;
+    Layout pal1;
     pal1.width = 9;
     pal1.height = 1;
     pal1.bits = 1;
     pal1.palette = {0x000000, 0xFFFFFF};
     pal1.rows = {0xAA, 0x80, 0, 0};
-    Spec plain32;
+    Layout plain32;
     plain32.height = 1;
     plain32.bits = 32;
     plain32.rows = {0x33, 0x22, 0x11, 0x00, 0x66, 0x55, 0x44, 0x7F};  // the fourth byte is not alpha
-    Spec rgb555;
+    Layout rgb555;
     rgb555.height = 1;
     rgb555.bits = 16;
     rgb555.rows = {0x00, 0x7C, 0x1F, 0x00};  // pure red, pure blue
-    Spec alpha32;
+    Layout alpha32;
     alpha32.width = 1;
     alpha32.height = 1;
     alpha32.bits = 32;
     alpha32.compression = 6;
     alpha32.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
     alpha32.rows = {0x30, 0x20, 0x10, 0x80};
-    Spec rgb565;
+    Layout rgb565;
     rgb565.width = 1;
     rgb565.height = 1;
     rgb565.bits = 16;
@@ -128,16 +128,16 @@ TEST(BmpFile, ReadsEveryLayoutTopRowFirst) {
         {"16-bit 5-6-5 masks", rgb565, {0xFF00FF00}},
     };
     for (const Case& c : cases) {
-        const std::vector<std::uint8_t> bytes = Build(c.spec);
+        const std::vector<std::uint8_t> bytes = Build(c.layout);
         const auto image = ParseBmp(bytes.data(), bytes.size());
         ASSERT_TRUE(image) << c.what;
-        EXPECT_EQ(image->width, std::uint32_t(c.spec.width)) << c.what;
+        EXPECT_EQ(image->width, std::uint32_t(c.layout.width)) << c.what;
         EXPECT_EQ(image->pixels, c.want) << c.what;
     }
 }
 
 TEST(BmpFile, RefusesFilesThatLieAboutTheirSize) {
-    Spec good;
+    Layout good;
     good.rows = std::vector<std::uint8_t>(16, 0x80);
     ASSERT_TRUE(ParseBmp(Build(good).data(), Build(good).size()));
     struct Case {
@@ -146,32 +146,32 @@ TEST(BmpFile, RefusesFilesThatLieAboutTheirSize) {
     };
     std::vector<Case> cases;
     auto with = [&](const char* what, auto change) {
-        Spec s = good;
+        Layout s = good;
         change(s);
         cases.push_back({what, Build(s)});
     };
-    with("one pixel byte short", [](Spec& s) { s.rows.pop_back(); });
-    with("no width", [](Spec& s) { s.width = 0; });
-    with("no height", [](Spec& s) { s.height = 0; });
-    with("wider than any texture", [](Spec& s) { s.width = 16385; });
-    with("a huge height over a few bytes", [](Spec& s) { s.height = 16384; });
-    with("the most negative height", [](Spec& s) { s.height = INT32_MIN; });
-    with("two bits per pixel", [](Spec& s) { s.bits = 2; });
-    with("run-length compressed", [](Spec& s) {
+    with("one pixel byte short", [](Layout& s) { s.rows.pop_back(); });
+    with("no width", [](Layout& s) { s.width = 0; });
+    with("no height", [](Layout& s) { s.height = 0; });
+    with("wider than any texture", [](Layout& s) { s.width = 16385; });
+    with("a huge height over a few bytes", [](Layout& s) { s.height = 16384; });
+    with("the most negative height", [](Layout& s) { s.height = INT32_MIN; });
+    with("two bits per pixel", [](Layout& s) { s.bits = 2; });
+    with("run-length compressed", [](Layout& s) {
         s.bits = 8;
         s.compression = 1;
     });
-    with("a palette longer than the bits allow", [](Spec& s) {
+    with("a palette longer than the bits allow", [](Layout& s) {
         s.bits = 1;
         s.palette = {0, 1, 2};
     });
-    with("two planes", [](Spec& s) { s.planes = 2; });
-    with("a mask with a gap", [](Spec& s) {
+    with("two planes", [](Layout& s) { s.planes = 2; });
+    with("a mask with a gap", [](Layout& s) {
         s.bits = 16;
         s.compression = 3;
         s.masks = {0xF00F, 0x0F00, 0x00F0};
     });
-    with("a mask beyond the pixel", [](Spec& s) {
+    with("a mask beyond the pixel", [](Layout& s) {
         s.bits = 16;
         s.compression = 3;
         s.masks = {0xF0000, 0x0F00, 0x00F0};
