@@ -195,6 +195,7 @@ TEST_F(GlDevice, DrawsThatWouldReadPastTheBufferAreRefused) {
         {"stride shorter than the vertex", 2, 0, 20},
         {"stride that walks off the end", 2, 0, 40},
         {"count that wraps", 0x55555556u, 0, sizeof(Vertex)},
+        {"stride and count whose product overflows", 0x7FFFFFFFu, 0, 0xFFFFFFFFu},
     };
     for (const Case& c : cases) EXPECT_LT(Draw(buffer.get(), c.triangles, c.start, c.stride), 0) << c.what;
     EXPECT_LT(Draw(nullptr), 0) << "no stream";

@@ -633,10 +633,11 @@ HResult GlDevice::DrawPrimitive(std::uint32_t type, std::uint32_t startVertex, s
     const std::uint32_t vertexBytes = offset;
 
     // Every vertex the draw reads must lie inside the buffer: GL would read past it.
+    // (The count comes first: it keeps the product below from overflowing.)
     if (stride_ < vertexBytes) return D3DERR_INVALIDCALL;
+    if (primitive.vertices + startVertex > std::uint64_t(INT32_MAX)) return D3DERR_INVALIDCALL;
     const std::uint64_t last = std::uint64_t(startVertex) + primitive.vertices - 1;
     if (last * stride_ + vertexBytes > stream_->Length()) return D3DERR_INVALIDCALL;
-    if (primitive.vertices + startVertex > std::uint64_t(INT32_MAX)) return D3DERR_INVALIDCALL;
 
     const Stage& stage = stages_[0];
     if (stage.texture && !stage.texture->Live()) return D3DERR_INVALIDCALL;
