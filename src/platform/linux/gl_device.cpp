@@ -301,6 +301,7 @@ public:
         }
         width_ = width;
         height_ = height;
+        alphaTarget_ = alpha;
         params.BackBufferWidth = std::uint32_t(width);
         params.BackBufferHeight = std::uint32_t(height);
         glViewport(0, 0, width, height);
@@ -526,7 +527,6 @@ public:
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
         return side > 0 ? std::uint32_t(side) : 0;
     }
-    void SetAlphaTarget(bool alpha) { alphaTarget_ = alpha; }
 
 private:
     D3DMATRIX* TransformSlot(std::uint32_t state) {
@@ -852,7 +852,6 @@ public:
         D3DPRESENT_PARAMETERS wanted = params;
         const HResult result = made->MakeTargets(wanted);
         if (result < 0) return result;
-        made->SetAlphaTarget(wanted.BackBufferFormat == D3DFMT_A8R8G8B8);
         params = wanted;
         device = made;
         return D3D_OK;
