@@ -51,3 +51,24 @@ def wave(channels, bits, frames, fmt_tag=1, extra=b""):
 put("wave", "mono16", wave(1, 16, 8))
 put("wave", "stereo8_list", wave(2, 8, 5, extra=b"LIST\x03\x00\x00\x00abc\x00"))
 put("wave", "float", wave(1, 32, 4, fmt_tag=3))
+
+
+def bmp(width, height, bits, rows, palette=b"", compression=0, masks=b"", header=40):
+    offset = 14 + header + len(masks) + len(palette)
+    if header == 12:
+        info = struct.pack("<IHHHH", 12, width, height & 0xFFFF, 1, bits)
+    else:
+        info = struct.pack("<IiiHHIIiiII", header, width, height, 1, bits, compression, len(rows), 0, 0,
+                           len(palette) // 4, 0).ljust(header, b"\0")
+    body = info + masks + palette + rows
+    return b"BM" + struct.pack("<IHHI", 14 + len(body), 0, 0, offset) + body
+
+
+put("bmp", "rgb24", bmp(2, 2, 24, bytes([255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0])))
+put("bmp", "topdown8", bmp(3, -1, 8, bytes([0, 1, 2, 0]), palette=bytes([0, 0, 0, 0, 9, 8, 7, 0, 255, 255, 255, 0])))
+put("bmp", "bits1", bmp(9, 1, 1, bytes([0xAA, 0x80, 0, 0]), palette=bytes([0, 0, 0, 0, 255, 255, 255, 0])))
+put("bmp", "alpha32", bmp(1, 1, 32, bytes([1, 2, 3, 4]), compression=6,
+                          masks=struct.pack("<IIII", 0xFF0000, 0xFF00, 0xFF, 0xFF000000)))
+put("bmp", "rgb565", bmp(1, 1, 16, bytes([0xE0, 0x07, 0, 0]), compression=3,
+                         masks=struct.pack("<III", 0xF800, 0x07E0, 0x1F)))
+put("bmp", "core24", bmp(1, 1, 24, bytes([1, 2, 3, 0]), header=12))

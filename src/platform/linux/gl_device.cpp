@@ -21,6 +21,7 @@
 #include <map>
 #include <new>
 
+#include "platform/faults.h"
 #include "platform/linux/gl_device.h"
 #include "platform/linux/gl_internal.h"
 #include "platform/linux/gl_shaders.h"
@@ -36,7 +37,6 @@ constexpr std::uint32_t kTssAlphaArg1 = 5;
 constexpr std::uint32_t kTssAlphaArg2 = 6;
 constexpr std::uint32_t kTssAddressU = 13;
 constexpr std::uint32_t kTssAddressV = 14;
-constexpr std::uint32_t kTaDiffuse = 0;
 constexpr std::uint32_t kTaCurrent = 1;
 constexpr std::uint32_t kTaTexture = 2;
 constexpr std::uint32_t kBlendZero = 1;
@@ -53,6 +53,12 @@ constexpr std::uint32_t kFvfTexCountShift = 8;
 constexpr std::uint32_t kFvfKnown = 0x0FFF;
 // No vertex buffer of the engine comes near this; a larger request is a broken size.
 constexpr std::uint32_t kMaxBufferBytes = 256u << 20;
+
+// Errors left by earlier calls must not be taken for those of the next one.
+void DrainErrors() {
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
 
 constexpr D3DMATRIX kIdentity = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
 
@@ -241,8 +247,12 @@ public:
         ResetStates(true);
     }
     ~GlDevice() override {
+        // A host that has already let its context go at exit leaves nothing to delete in.
+        const bool current = glGetString(GL_VERSION) != nullptr;
+        if (!current) shared_->live = false;
         stream_.reset();
         for (Stage& s : stages_) s.texture.reset();
+        if (!current) return;
         DeleteTargets();
         glDeleteVertexArrays(1, &vao_);
         glDeleteSamplers(1, &sampler_);
@@ -267,8 +277,7 @@ public:
         glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSide);
         if (width <= 0 || height <= 0 || width > maxSide || height > maxSide) return D3DERR_INVALIDCALL;
         DeleteTargets();
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        DrainErrors();
         const bool alpha = params.BackBufferFormat == D3DFMT_A8R8G8B8;
         glGenFramebuffers(1, &fbo_);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
@@ -292,6 +301,7 @@ public:
         }
         width_ = width;
         height_ = height;
+        alphaTarget_ = alpha;
         params.BackBufferWidth = std::uint32_t(width);
         params.BackBufferHeight = std::uint32_t(height);
         glViewport(0, 0, width, height);
@@ -310,6 +320,12 @@ public:
     }
     HResult Present() override {
         if (fbo_ == 0) return D3DERR_INVALIDCALL;
+        // The injected loss, as on Windows: the first present finds the device lost, the
+        // next question finds it ready to be reset, so the real Reset runs.
+        if (faultState_ == 0 && FaultInjected("present")) {
+            faultState_ = 1;
+            return D3DERR_DEVICELOST;
+        }
         if (surface_->HasWindow()) {
             int width = 0, height = 0;
             surface_->WindowSize(width, height);
@@ -331,7 +347,13 @@ public:
     }
     // No other windows to present into on this platform.
     HResult PresentTo(WindowHandle) override { return D3DERR_INVALIDCALL; }
-    HResult TestCooperativeLevel() override { return D3D_OK; }
+    HResult TestCooperativeLevel() override {
+        if (faultState_ == 1) {
+            faultState_ = 2;
+            return D3DERR_DEVICENOTRESET;
+        }
+        return D3D_OK;
+    }
     HResult Reset(D3DPRESENT_PARAMETERS& params) override {
         if (shared_->defaultPoolObjects > 0) return D3DERR_INVALIDCALL;
         const HResult made = MakeTargets(params);
@@ -429,8 +451,7 @@ public:
         buffer.reset();
         if (length == 0 || pool > D3DPOOL_SYSTEMMEM) return D3DERR_INVALIDCALL;
         if (length > kMaxBufferBytes) return D3DERR_OUTOFVIDEOMEMORY;
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        DrainErrors();
         GLuint name = 0;
         glGenBuffers(1, &name);
         glBindBuffer(GL_ARRAY_BUFFER, name);
@@ -483,6 +504,7 @@ public:
         width = width_;
         height = height_;
         std::vector<std::uint32_t> rows(std::size_t(width_) * height_);
+        DrainErrors();
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
@@ -505,7 +527,6 @@ public:
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
         return side > 0 ? std::uint32_t(side) : 0;
     }
-    void SetAlphaTarget(bool alpha) { alphaTarget_ = alpha; }
 
 private:
     D3DMATRIX* TransformSlot(std::uint32_t state) {
@@ -548,7 +569,7 @@ private:
         if (depth_) glDeleteRenderbuffers(1, &depth_);
         fbo_ = colour_ = depth_ = 0;
     }
-    void ApplyFixedFunction(const Stage& stage, bool hasNormal, bool hasDiffuse, std::uint32_t texCount);
+    void ApplyFixedFunction(const Stage& stage);
 
     std::shared_ptr<IGlSurface> surface_;
     std::shared_ptr<Shared> shared_;
@@ -559,6 +580,7 @@ private:
     bool hasDepth_ = false;
     bool alphaTarget_ = false;
     bool inScene_ = false;
+    int faultState_ = 0;  // the injected loss: 0 none yet, 1 lost, 2 over
 
     std::map<std::uint32_t, std::uint32_t> renderStates_;
     Stage stages_[kMaxStages];
@@ -611,10 +633,11 @@ HResult GlDevice::DrawPrimitive(std::uint32_t type, std::uint32_t startVertex, s
     const std::uint32_t vertexBytes = offset;
 
     // Every vertex the draw reads must lie inside the buffer: GL would read past it.
+    // (The count comes first: it keeps the product below from overflowing.)
     if (stride_ < vertexBytes) return D3DERR_INVALIDCALL;
+    if (primitive.vertices + startVertex > std::uint64_t(INT32_MAX)) return D3DERR_INVALIDCALL;
     const std::uint64_t last = std::uint64_t(startVertex) + primitive.vertices - 1;
     if (last * stride_ + vertexBytes > stream_->Length()) return D3DERR_INVALIDCALL;
-    if (primitive.vertices + startVertex > std::uint64_t(INT32_MAX)) return D3DERR_INVALIDCALL;
 
     const Stage& stage = stages_[0];
     if (stage.texture && !stage.texture->Live()) return D3DERR_INVALIDCALL;
@@ -651,12 +674,12 @@ HResult GlDevice::DrawPrimitive(std::uint32_t type, std::uint32_t startVertex, s
         glVertexAttrib2f(kAttribTexCoord, 0, 0);
     }
 
-    ApplyFixedFunction(stage, hasNormal, hasDiffuse, texCount);
+    ApplyFixedFunction(stage);
     glDrawArrays(primitive.mode, GLint(startVertex), GLsizei(primitive.vertices));
     return D3D_OK;
 }
 
-void GlDevice::ApplyFixedFunction(const Stage& stage, bool, bool, std::uint32_t) {
+void GlDevice::ApplyFixedFunction(const Stage& stage) {
     const Uniforms& u = program_.uniforms;
     // Transforms.
     const D3DMATRIX worldView = Multiply(world_, view_);
@@ -768,8 +791,7 @@ HResult GlDevice::MakeTexture(const std::vector<detail::Level>& levels, std::uin
         if (l.width != w || l.height != h || l.texels.size() != std::size_t(w) * h) return D3DERR_INVALIDCALL;
     }
     if (levels[0].width > MaxTextureSide() || levels[0].height > MaxTextureSide()) return D3DERR_INVALIDCALL;
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    DrainErrors();
     GLuint name = 0;
     glGenTextures(1, &name);
     glActiveTexture(GL_TEXTURE0);
@@ -818,6 +840,7 @@ public:
                          D3DPRESENT_PARAMETERS& params, std::shared_ptr<IRenderDevice>& device) override {
         device.reset();
         if (adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
+        if (FaultInjected("device")) return D3DERR_NOTAVAILABLE;
         const std::uint32_t processing =
             behaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING | 0x80u);
         if (processing == 0 || (processing & (processing - 1)) != 0) return D3DERR_INVALIDCALL;
@@ -829,7 +852,6 @@ public:
         D3DPRESENT_PARAMETERS wanted = params;
         const HResult result = made->MakeTargets(wanted);
         if (result < 0) return result;
-        made->SetAlphaTarget(wanted.BackBufferFormat == D3DFMT_A8R8G8B8);
         params = wanted;
         device = made;
         return D3D_OK;
@@ -861,6 +883,7 @@ bool ReadTextureLevel(IRenderTexture& texture, std::uint32_t level, TextureLevel
     out.format = gl->Format();
     out.levelCount = gl->Levels();
     out.texels.assign(std::size_t(out.width) * out.height, 0);
+    DrainErrors();
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, gl->Name());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
