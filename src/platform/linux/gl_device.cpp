@@ -240,8 +240,8 @@ struct Light {
 
 class GlDevice : public IRenderDevice {
 public:
-    GlDevice(std::shared_ptr<IGlSurface> surface, const Program& program)
-        : surface_(std::move(surface)), shared_(std::make_shared<Shared>()), program_(program) {
+    explicit GlDevice(std::shared_ptr<IGlSurface> surface)
+        : surface_(std::move(surface)), shared_(std::make_shared<Shared>()) {
         glGenVertexArrays(1, &vao_);
         glGenSamplers(1, &sampler_);
         ResetStates(true);
@@ -256,7 +256,7 @@ public:
         DeleteTargets();
         glDeleteVertexArrays(1, &vao_);
         glDeleteSamplers(1, &sampler_);
-        DeleteProgram(program_);
+        for (auto& entry : programs_) DeleteProgram(entry.second);
         // Objects still held elsewhere keep their names: deleting them needs this context.
         shared_->live = false;
     }
@@ -569,11 +569,15 @@ private:
         if (depth_) glDeleteRenderbuffers(1, &depth_);
         fbo_ = colour_ = depth_ = 0;
     }
-    void ApplyFixedFunction(const Stage& stage);
+    void ApplyFixedFunction(const Program& program, const Stage& stage);
+    ShaderKey KeyFor(const Stage& stage) const;
+    // The program made for the key, made now if this is its first draw; null when it
+    // does not compile.
+    const Program* ProgramFor(const ShaderKey& key);
 
     std::shared_ptr<IGlSurface> surface_;
     std::shared_ptr<Shared> shared_;
-    Program program_;
+    std::map<std::uint64_t, Program> programs_;
     GLuint vao_ = 0, sampler_ = 0;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
     int width_ = 0, height_ = 0;
@@ -644,7 +648,9 @@ HResult GlDevice::DrawPrimitive(std::uint32_t type, std::uint32_t startVertex, s
 
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
     glViewport(0, 0, width_, height_);
-    glUseProgram(program_.name);
+    const Program* program = ProgramFor(KeyFor(stage));
+    if (!program) return D3DERR_INVALIDCALL;
+    glUseProgram(program->name);
     glBindVertexArray(vao_);
     glBindBuffer(GL_ARRAY_BUFFER, stream_->Name());
     const auto at = [](std::uint32_t bytes) { return reinterpret_cast<const void*>(std::uintptr_t(bytes)); };
@@ -674,13 +680,37 @@ HResult GlDevice::DrawPrimitive(std::uint32_t type, std::uint32_t startVertex, s
         glVertexAttrib2f(kAttribTexCoord, 0, 0);
     }
 
-    ApplyFixedFunction(stage);
+    ApplyFixedFunction(*program, stage);
     glDrawArrays(primitive.mode, GLint(startVertex), GLsizei(primitive.vertices));
     return D3D_OK;
 }
 
-void GlDevice::ApplyFixedFunction(const Stage& stage) {
-    const Uniforms& u = program_.uniforms;
+ShaderKey GlDevice::KeyFor(const Stage& stage) const {
+    ShaderKey key;
+    key.lighting = RenderState(D3DRS_LIGHTING, 1) != 0;
+    key.normalize = RenderState(D3DRS_NORMALIZENORMALS, 0) != 0;
+    key.texGen = (stage.texCoordIndex & 0xFFFF0000u) == D3DTSS_TCI_CAMERASPACENORMAL;
+    key.texTransform = (stage.transformFlags & 0xFFu) != D3DTTFF_DISABLE;
+    key.hasTexture = stage.texture != nullptr;
+    key.colorOp = std::uint8_t(stage.colorOp);
+    key.colorArg1 = std::uint8_t(stage.colorArg1);
+    key.colorArg2 = std::uint8_t(stage.colorArg2);
+    key.alphaOp = std::uint8_t(stage.alphaOp);
+    key.alphaArg1 = std::uint8_t(stage.alphaArg1);
+    key.alphaArg2 = std::uint8_t(stage.alphaArg2);
+    return key;
+}
+
+const Program* GlDevice::ProgramFor(const ShaderKey& key) {
+    const std::uint64_t packed = key.Packed();
+    if (const auto found = programs_.find(packed); found != programs_.end()) return &found->second;
+    Program program;
+    if (!BuildProgram(program, key)) return nullptr;
+    return &programs_.emplace(packed, program).first->second;
+}
+
+void GlDevice::ApplyFixedFunction(const Program& program, const Stage& stage) {
+    const Uniforms& u = program.uniforms;
     // Transforms.
     const D3DMATRIX worldView = Multiply(world_, view_);
     glUniformMatrix4fv(u.worldView, 1, GL_FALSE, &worldView.m[0][0]);
@@ -846,9 +876,11 @@ public:
         if (processing == 0 || (processing & (processing - 1)) != 0) return D3DERR_INVALIDCALL;
         // The host's context must be current and new enough.
         if (!epoxy_is_desktop_gl() || epoxy_gl_version() < 33) return D3DERR_NOTAVAILABLE;
+        // The first program proves the shaders compile here; the rest follow as draws need them.
         Program program;
-        if (!BuildProgram(program)) return D3DERR_NOTAVAILABLE;
-        auto made = std::make_shared<GlDevice>(surface_, program);
+        if (!BuildProgram(program, ShaderKey{})) return D3DERR_NOTAVAILABLE;
+        DeleteProgram(program);
+        auto made = std::make_shared<GlDevice>(surface_);
         D3DPRESENT_PARAMETERS wanted = params;
         const HResult result = made->MakeTargets(wanted);
         if (result < 0) return result;

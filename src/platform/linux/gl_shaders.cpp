@@ -11,7 +11,7 @@ namespace {
 // Direct3D product v * M. Lighting is Direct3D's for directional lights with the
 // vertex colour as diffuse material and neither ambient nor specular terms: the sum
 // over lights of colour * light * max(N.L, 0), in camera space, alpha from the vertex.
-const char kVertexShader[] = R"(#version 330 core
+const char kVertexShader[] = R"(
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aDiffuse;
@@ -21,13 +21,13 @@ uniform mat4 uWorldView;
 uniform mat4 uProjection;
 uniform mat3 uNormalMatrix;
 uniform vec2 uPixelOffset;
-uniform bool uLighting;
-uniform bool uNormalize;
+const bool uLighting = KEY_LIGHTING != 0;
+const bool uNormalize = KEY_NORMALIZE != 0;
 uniform int uLightCount;
 uniform vec3 uLightDirection[8];
 uniform vec3 uLightDiffuse[8];
-uniform bool uTexGen;
-uniform bool uTexTransform;
+const bool uTexGen = KEY_TEXGEN != 0;
+const bool uTexTransform = KEY_TEXTRANSFORM != 0;
 uniform mat4 uTexMatrix;
 
 out vec4 vDiffuse;
@@ -63,18 +63,18 @@ void main() {
 // One texture stage. Arguments: 0 diffuse, 1 current (at the first stage, the diffuse
 // colour), 2 texture, 3 texture factor, 4 specular (none here); 0x10 complements,
 // 0x20 replicates alpha. A stage without a texture reads it as opaque white.
-const char kFragmentShader[] = R"(#version 330 core
+const char kFragmentShader[] = R"(
 in vec4 vDiffuse;
 in vec2 vTexCoord;
 
-uniform int uColorOp;
-uniform int uColorArg1;
-uniform int uColorArg2;
-uniform int uAlphaOp;
-uniform int uAlphaArg1;
-uniform int uAlphaArg2;
+const int uColorOp = KEY_COLOR_OP;
+const int uColorArg1 = KEY_COLOR_ARG1;
+const int uColorArg2 = KEY_COLOR_ARG2;
+const int uAlphaOp = KEY_ALPHA_OP;
+const int uAlphaArg1 = KEY_ALPHA_ARG1;
+const int uAlphaArg2 = KEY_ALPHA_ARG2;
 uniform vec4 uTextureFactor;
-uniform bool uHasTexture;
+const bool uHasTexture = KEY_HAS_TEXTURE != 0;
 uniform sampler2D uSampler;
 
 out vec4 fragColor;
@@ -116,9 +116,29 @@ void main() {
 }
 )";
 
-GLuint Compile(GLenum type, const char* source) {
+std::string Defines(const ShaderKey& key) {
+    std::string text = "#version 330 core\n";
+    const auto define = [&text](const char* name, int value) {
+        text += std::string("#define ") + name + " " + std::to_string(value) + "\n";
+    };
+    define("KEY_LIGHTING", key.lighting);
+    define("KEY_NORMALIZE", key.normalize);
+    define("KEY_TEXGEN", key.texGen);
+    define("KEY_TEXTRANSFORM", key.texTransform);
+    define("KEY_HAS_TEXTURE", key.hasTexture);
+    define("KEY_COLOR_OP", key.colorOp);
+    define("KEY_COLOR_ARG1", key.colorArg1);
+    define("KEY_COLOR_ARG2", key.colorArg2);
+    define("KEY_ALPHA_OP", key.alphaOp);
+    define("KEY_ALPHA_ARG1", key.alphaArg1);
+    define("KEY_ALPHA_ARG2", key.alphaArg2);
+    return text;
+}
+
+GLuint Compile(GLenum type, const std::string& defines, const char* body) {
     const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* parts[] = {defines.c_str(), body};
+    glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -132,10 +152,18 @@ GLuint Compile(GLenum type, const char* source) {
 
 }  // namespace
 
-bool BuildProgram(Program& program) {
+std::uint64_t ShaderKey::Packed() const {
+    std::uint64_t bits = std::uint64_t(lighting) | std::uint64_t(normalize) << 1 | std::uint64_t(texGen) << 2 |
+                         std::uint64_t(texTransform) << 3 | std::uint64_t(hasTexture) << 4;
+    for (std::uint8_t part : {colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2}) bits = bits << 8 | part;
+    return bits;
+}
+
+bool BuildProgram(Program& program, const ShaderKey& key) {
     program = Program{};
-    const GLuint vertex = Compile(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint fragment = vertex ? Compile(GL_FRAGMENT_SHADER, kFragmentShader) : 0;
+    const std::string defines = Defines(key);
+    const GLuint vertex = Compile(GL_VERTEX_SHADER, defines, kVertexShader);
+    const GLuint fragment = vertex ? Compile(GL_FRAGMENT_SHADER, defines, kFragmentShader) : 0;
     if (!vertex || !fragment) {
         if (vertex) glDeleteShader(vertex);
         return false;

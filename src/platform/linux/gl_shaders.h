@@ -1,9 +1,14 @@
 #pragma once
-// The one shader pair that draws what Direct3D 8's fixed-function pipeline would for
-// the states the device keeps: transforms, directional lights with the vertex colour as
+// The shader pair that draws what Direct3D 8's fixed-function pipeline would for the
+// states the device keeps: transforms, directional lights with the vertex colour as
 // material, generated or passed-through texture coordinates with the texture matrix,
-// and one texture stage.
+// and one texture stage. One program is made for each combination of switches and
+// stage operations a draw uses (a handful per scene): with them fixed when it compiles,
+// a software renderer, which runs every branch of a shader for every pixel, runs only
+// the arithmetic the draw needs.
 #include <epoxy/gl.h>
+
+#include <cstdint>
 
 namespace vtl::gl {
 
@@ -27,9 +32,16 @@ struct Program {
     Uniforms uniforms;
 };
 
+// What a program is compiled for.
+struct ShaderKey {
+    bool lighting = false, normalize = false, texGen = false, texTransform = false, hasTexture = false;
+    std::uint8_t colorOp = 0, colorArg1 = 0, colorArg2 = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+    std::uint64_t Packed() const;
+};
+
 // Compiles and links on the current context; false (with the compiler's log on
 // stderr) when it cannot.
-bool BuildProgram(Program& program);
+bool BuildProgram(Program& program, const ShaderKey& key);
 void DeleteProgram(Program& program);
 
 }  // namespace vtl::gl
