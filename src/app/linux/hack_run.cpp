@@ -50,6 +50,11 @@ std::unique_ptr<TDirectAudio> MakeAudio() {
     }
 }
 
+// Only files: the display is gone and the process ends right after.
+void ClearSoundFiles() {
+    if (!SoundScratchFolder().empty()) ClearFolder(SoundScratchFolder());
+}
+
 bool Reached(std::uint32_t now, std::uint32_t due) { return static_cast<std::int32_t>(now - due) >= 0; }
 
 }  // namespace
@@ -61,6 +66,7 @@ int RunHack(const HackOptions& options) {
     LinuxFolders folders;
     MonotonicClock clock;
     X11GlWindow window(options);
+    SetDisplayLostCleanup(ClearSoundFiles);
     auto surface = std::shared_ptr<gl::IGlSurface>(&window, [](gl::IGlSurface*) {});
 
     int quitCode = 0;
@@ -119,7 +125,7 @@ int RunHack(const HackOptions& options) {
     if (sounds) {
         StopSound();
         // A silent run keeps what it unpacked until somebody clears it: that is now.
-        if (!SoundScratchFolder().empty()) ClearFolder(SoundScratchFolder());
+        ClearSoundFiles();
     }
     ReleaseScene();
     if (quitCode != 0) {

@@ -21,6 +21,13 @@ int RecordXError(Display*, XErrorEvent* event) {
     return 0;
 }
 
+void (*g_displayLostCleanup)() = nullptr;
+int OnDisplayLost(Display*) {
+    std::fputs("vtl3d: the X display went away\n", stderr);
+    if (g_displayLostCleanup) g_displayLostCleanup();
+    std::_Exit(1);
+}
+
 std::string Hex(std::uint64_t id) {
     char text[32];
     std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(id));
@@ -67,6 +74,8 @@ bool Attributes(Display* display, ::Window window, XWindowAttributes& attributes
 
 }  // namespace
 
+void SetDisplayLostCleanup(void (*cleanup)()) { g_displayLostCleanup = cleanup; }
+
 X11GlWindow::X11GlWindow(const HackOptions& options) {
     display_ = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
     if (!display_) {
@@ -74,6 +83,7 @@ X11GlWindow::X11GlWindow(const HackOptions& options) {
         throw std::runtime_error(std::string("cannot open display \"") + (name ? name : "") + "\"");
     }
     XSetErrorHandler(RecordXError);
+    XSetIOErrorHandler(OnDisplayLost);
     screen_ = DefaultScreen(display_);
     try {
         target_ = ChooseTarget(options);
@@ -120,12 +130,12 @@ void X11GlWindow::MakeContext() {
         !epoxy_has_glx_extension(display_, screen_, "GLX_ARB_create_context_profile"))
         throw std::runtime_error("this display offers no OpenGL 3.3 core context (GLX_ARB_create_context)");
     const int wanted[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT,
-                          GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_DOUBLEBUFFER, True, None};
+                          GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, GLX_DOUBLEBUFFER, True, None};
     int count = 0;
     GLXFBConfig* configs = glXChooseFBConfig(display_, screen_, wanted, &count);
     if (!configs || count == 0) {
         if (configs) XFree(configs);
-        throw std::runtime_error("this display has no OpenGL visual with 8 bits per colour");
+        throw std::runtime_error("this display has no double-buffered OpenGL visual");
     }
     GLXFBConfig chosen = configs[0];
     XWindowAttributes attributes{};

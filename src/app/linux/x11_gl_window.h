@@ -20,6 +20,10 @@ struct WindowEvents {
     bool resized = false;
 };
 
+// Xlib ends the program when the display goes away (the X server stopped); this runs
+// first, so what the run unpacked does not stay behind.
+void SetDisplayLostCleanup(void (*cleanup)());
+
 class X11GlWindow : public gl::IGlSurface {
 public:
     // Opens the display and makes the window and the context current on this thread.

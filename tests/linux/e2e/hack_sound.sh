@@ -54,3 +54,22 @@ printf '[general]\ndrivers = wave\n[wave]\nfile =\n' >"$conf"
 ALSOFT_CONF=$conf ALSOFT_DRIVERS=wave run_hack silent
 grep -q "vtl3d: no sound" "$L_OUT/silent.log" || fail "without a device nothing was said: $(cat "$L_OUT/silent.log")"
 note "no device: '$(grep -m1 'no sound' "$L_OUT/silent.log")', ran and ended cleanly"
+
+# The X server goes away under a running hack: it says so, ends with 1, and the
+# sounds it unpacked go with it.
+printf '[general]\ndrivers = wave\n[wave]\nfile = %s\n' "$L_OUT/lost.wav" >"$conf"
+start_x 640x480
+xserver=${L_PIDS[-1]}
+ALSOFT_CONF=$conf ALSOFT_DRIVERS=wave "$VTL_BIN/vtl3d" -window -geometry 320x240 >"$L_OUT/lost.log" 2>&1 &
+pid=$!
+L_PIDS+=($pid)
+sleep 5
+[[ -n $(ls -A "$scratch" 2>/dev/null) ]] || fail "no sounds were unpacked to lose"
+kill "$xserver"
+wait_gone "$pid" 5 || fail "the hack outlived its X server"
+code=0
+wait "$pid" || code=$?
+((code == 1)) || fail "after losing its display the hack ended with $code"
+grep -q "the X display went away" "$L_OUT/lost.log" || fail "nothing said about the display: $(cat "$L_OUT/lost.log")"
+[[ ! -e $scratch ]] || [[ -z $(ls -A "$scratch") ]] || fail "sounds left in $scratch: $(ls "$scratch")"
+note "display lost: said so, exit 1, unpacked sounds removed"
