@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "gl_pixel_harness.h"
+#include "pixel_harness.h"
 #include "platform/recording_device.h"
 
 namespace vtl {

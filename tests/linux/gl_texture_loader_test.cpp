@@ -2,7 +2,7 @@
 // formats and mip chains it makes from real JPEG and BMP files, matched against what
 // the Windows loader makes. Tolerance: BMP texels exact; JPEG texels within 6 steps
 // per channel (the codec's rounding); box-filtered mip texels within 1.
-#include "gl_pixel_harness.h"
+#include "pixel_harness.h"
 #include "platform/recording_device.h"
 #include "win32/engine/quadrant_jpeg.h"
 

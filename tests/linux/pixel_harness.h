@@ -16,16 +16,9 @@
 
 #include "engine/e3d.h"
 #include "platform/linux/gl_device.h"
+#include "support/pixel_frame.h"
 
 namespace vtl::gltest {
-
-struct Rgb {
-    int r, g, b;
-};
-Rgb ToRgb(std::uint32_t argb);
-// Every channel within tolerance of the expected one. With VTL_PIXEL_LOG set, every
-// comparison is written to standard output, passed or not.
-::testing::AssertionResult Near(std::uint32_t argb, Rgb want, int tolerance);
 
 // A surface with no window: Present only finishes the frame.
 class OffscreenSurface : public gl::IGlSurface {
@@ -57,44 +50,31 @@ bool GlUnavailableByRequest();
         ASSERT_TRUE(::vtl::gltest::MakeGlContextCurrent(why_)) << "no OpenGL context: " << why_; \
     } while (0)
 
-class GlEnginePixelTest : public ::testing::Test {
-protected:
-    static constexpr int kWidth = 320;
-    static constexpr int kHeight = 240;
+}  // namespace vtl::gltest
 
+namespace vtl::pixeltest {
+
+// The frame drawn by the OpenGL device on the off-screen context.
+class EnginePixelTest : public PixelFrame {
+protected:
     void SetUp() override;
     void TearDown() override;
-
-    // BeginFrame, clear to colour, the scene's camera at (0, 0, 1.44) toward the origin.
-    void StartFrame(D3DCOLOR clear = 0);
-    // Reads the drawn frame back, then ends it with EndFrame.
-    void FinishFrame();
-    std::uint32_t Pixel(int x, int y) const;
-    // The pixel where a world point lands with the identity world matrix.
-    std::uint32_t PixelAt(float x, float y, float z) const;
-    void ScreenOf(float x, float y, float z, int& px, int& py) const;
-
-    std::string Path(const std::string& name) const;
-
-    TRenderInfo* R() { return renderer_.get(); }
-
-private:
-    std::unique_ptr<TRenderInfo> renderer_;
-    std::vector<std::uint32_t> pixels_;
-    int pitch_ = 0;
-    D3DMATRIX view_{}, projection_{};
-    std::string folder_;
+    void FinishFrame() override;
 };
 
-// Writes a mesh file of the given triangles (positions and normals per corner, no
-// texture coordinates).
-struct Corner {
-    D3DVECTOR p, n;
-};
-void WriteMesh(const std::string& path, const std::vector<Corner>& corners);
-// Writes a 24-bit bottom-up BMP; the alpha of each pixel is ignored.
-void WriteBmp(const std::string& path, int width, int height, const std::vector<std::uint32_t>& argb);
-void WriteBytes(const std::string& path, const void* data, std::size_t size);
+}  // namespace vtl::pixeltest
+
+namespace vtl::gltest {
+
+using GlEnginePixelTest = pixeltest::EnginePixelTest;
+using pixeltest::Corner;
+using pixeltest::Near;
+using pixeltest::Rgb;
+using pixeltest::ToRgb;
+using pixeltest::WriteBmp;
+using pixeltest::WriteBytes;
+using pixeltest::WriteMesh;
+
 // A folder of its own under the temporary folder, and removing it with its files.
 std::string MakeTempFolder();
 void RemoveFolder(const std::string& folder);

@@ -1,63 +1,27 @@
-// The engine through Wine's Direct3D 8: what the light, culling, depth test,
-// reflection mapping and number font put on screen. Tolerance: 4 steps per channel
-// for lit and filtered colours (rasteriser rounding).
+// The engine's picture on any render device: what the light, culling, depth test,
+// reflection mapping, picture texture and number font put on screen. Every device's
+// test program compiles these scenes against its own harness ("pixel_harness.h": the
+// Direct3D 8 device under Wine, the OpenGL device on an off-screen context), so both
+// are held to the same colours within the same tolerance.
 #include <cmath>
 
 #include "pixel_harness.h"
+#include "win32/engine/quadrant_jpeg.h"
 
 namespace vtl {
 namespace {
 
-using testing::Corner;
-using testing::EnginePixelTest;
-using testing::Near;
-using testing::Rgb;
-using testing::WriteBmp;
-using testing::WriteMesh;
-
-constexpr int kTol = 4;
-constexpr int kLit = 191;  // 0.75 of 255: the renderer's one light, head on
-
-D3DVECTOR Add(const D3DVECTOR& a, const D3DVECTOR& b) { return MakeVector(a.x + b.x, a.y + b.y, a.z + b.z); }
-
-// A cube of half-size 1 around the origin, outward normals, each face's corners
-// clockwise as seen from outside (the front side).
-std::vector<Corner> Cube() {
-    const D3DVECTOR normals[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-    std::vector<Corner> corners;
-    for (const D3DVECTOR& n : normals) {
-        const D3DVECTOR a = std::fabs(n.x) > 0.5f ? MakeVector(0, 1, 0) : MakeVector(1, 0, 0);
-        const D3DVECTOR b = VecCross(n, a);  // a x b = n
-        auto at = [&](float s, float t) { return Add(n, Add(VecScale(a, s), VecScale(b, t))); };
-        const D3DVECTOR p00 = at(-1, -1), p10 = at(1, -1), p11 = at(1, 1), p01 = at(-1, 1);
-        for (const D3DVECTOR& p : {p00, p10, p11, p00, p11, p01}) corners.push_back({p, n});
-    }
-    return corners;
-}
-
-// A sphere of the given radius around the origin, normals outward.
-std::vector<Corner> Sphere(float radius, int rings, int segments) {
-    const float pi = 3.14159265f;
-    auto point = [&](int i, int j) {
-        const float theta = pi * float(i) / float(rings), phi = 2 * pi * float(j) / float(segments);
-        return MakeVector(std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi));
-    };
-    std::vector<Corner> corners;
-    for (int i = 0; i < rings; ++i) {
-        for (int j = 0; j < segments; ++j) {
-            const D3DVECTOR q[4] = {point(i, j), point(i + 1, j), point(i + 1, j + 1), point(i, j + 1)};
-            static const int kTriangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
-            for (const auto& tri : kTriangles) {
-                D3DVECTOR v[3] = {q[tri[0]], q[tri[1]], q[tri[2]]};
-                // Clockwise seen from outside: the corner cross product points outward.
-                const D3DVECTOR c = VecCross(VecSubtract(v[1], v[0]), VecSubtract(v[2], v[0]));
-                if (VecDot(c, Add(Add(v[0], v[1]), v[2])) < 0) std::swap(v[1], v[2]);
-                for (const D3DVECTOR& n : v) corners.push_back({VecScale(n, radius), n});
-            }
-        }
-    }
-    return corners;
-}
+using pixeltest::Corner;
+using pixeltest::Cube;
+using pixeltest::EnginePixelTest;
+using pixeltest::kLit;
+using pixeltest::kTol;
+using pixeltest::Near;
+using pixeltest::Rgb;
+using pixeltest::Sphere;
+using pixeltest::WriteBmp;
+using pixeltest::WriteBytes;
+using pixeltest::WriteMesh;
 
 TEST_F(EnginePixelTest, WhiteQuadFacingTheLightShowsThreeQuartersGrey) {
     auto quad = CreateQuadMesh(R(), true, 0xFFFFFF, 1);
@@ -130,7 +94,7 @@ TEST_F(EnginePixelTest, ReflectionMapsTheFacingNormalToThePictureCentre) {
     // Towards the rim the normal turns sideways and samples the blue border.
     int px = 0, py = 0;
     ScreenOf(0.47f, 0, 0.1f, px, py);
-    const Rgb rim = testing::ToRgb(Pixel(px, py));
+    const Rgb rim = pixeltest::ToRgb(Pixel(px, py));
     EXPECT_GT(rim.b, 20);
     EXPECT_LT(rim.r, rim.b);
 }
@@ -175,6 +139,27 @@ TEST_F(EnginePixelTest, NumberFontLineReadsLeftToRightOverTheScene) {
         EXPECT_TRUE(Near(Pixel(px, py), Rgb{kLit, kLit, kLit}, kTol)) << "border of glyph " << n;
     }
     EXPECT_TRUE(Near(Pixel(kWidth / 2, 10), Rgb{kLit, kLit, kLit}, kTol));
+}
+
+TEST_F(EnginePixelTest, PictureQuadShowsItsTextureUprightAndUnmirrored) {
+    // The quadrant picture: red top left, green top right, blue bottom left, white
+    // bottom right. On the scene's two-sided quad the back side faces the camera and
+    // must show it as it is, at the light's three quarters.
+    WriteBytes(Path("quad.jpg"), vtl::testing::kQuadrantJpeg, sizeof vtl::testing::kQuadrantJpeg);
+    auto picture = CreateTextureInfo(Path("quad.jpg"), R());
+    auto quad = CreateQuadMesh(R(), true, 0xFFFFFF, 1);
+    ASSERT_TRUE(picture && quad);
+    StartFrame();
+    SetWorldTranslation(R(), 0, 0, -1.24f);
+    ApplyTexture(R(), picture.get());
+    DrawMesh(R(), quad.get());
+    RemoveTexture(R(), picture.get());
+    FinishFrame();
+    const int tol = kTol + 6;  // and the JPEG codec's rounding
+    EXPECT_TRUE(Near(Pixel(kWidth / 4, kHeight / 4), Rgb{kLit, 0, 0}, tol)) << "top left";
+    EXPECT_TRUE(Near(Pixel(3 * kWidth / 4, kHeight / 4), Rgb{0, kLit, 0}, tol)) << "top right";
+    EXPECT_TRUE(Near(Pixel(kWidth / 4, 3 * kHeight / 4), Rgb{0, 0, kLit}, tol)) << "bottom left";
+    EXPECT_TRUE(Near(Pixel(3 * kWidth / 4, 3 * kHeight / 4), Rgb{kLit, kLit, kLit}, tol)) << "bottom right";
 }
 
 }  // namespace
