@@ -15,21 +15,13 @@
 #include <vector>
 
 #include "platform/wavefile.h"
+#include "support/sound_measure.h"
 
 namespace vtl::altest {
 
-inline constexpr double kCaptureRate = 48000;
-
-struct Capture {
-    std::vector<float> left, right;
-    // Root mean square over the frames that carry sound (silence before a play starts
-    // and after it ends is left out).
-    double LevelLeft() const;
-    double LevelRight() const;
-    std::size_t SoundingFrames(float threshold = 1e-3f) const;
-    // The tone's frequency from the zero crossings of left + right over the sounding part.
-    double ToneFrequency() const;
-};
+using soundmeasure::Capture;
+using soundmeasure::kCaptureRate;
+using soundmeasure::Tone;
 
 // Points this process's OpenAL Soft at a wave file of its own (once; later calls only
 // return the path). Must come before the process's first OpenAL call.
@@ -49,8 +41,6 @@ Capture ReadCapture(std::uint64_t mark);
 // silence have followed it (bounded); returns what was written after mark.
 Capture ReadAfterItEnds(std::uint64_t mark, double quietFrames);
 
-// A mono 16-bit sine tone.
-PcmWave Tone(double frequency, double seconds, std::uint32_t rate = 22050, double amplitude = 0.5);
 // A fresh private folder for test files (removed with its files when the process ends)
 // and a wave file written into it.
 std::string TestFolder();
