@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <string>
 
-#include "imageops.h"
+#include "platform/imageops.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ bool IsMissingFile(HRESULT hr) {
 }
 
 // Decodes the first frame into 0xAARRGGBB texels; opaque formats get alpha 255.
-HRESULT Decode(const wchar_t* path, d3d8ex::Image& image, DWORD& fileFormat) {
+HRESULT Decode(const wchar_t* path, vtl::imageops::Image& image, DWORD& fileFormat) {
     Com<IWICImagingFactory> factory;
     HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                   reinterpret_cast<void**>(&factory));
@@ -145,7 +145,7 @@ HRESULT ChooseFormat(IDirect3DDevice8* device, D3DFORMAT requested, bool keyed, 
     return D3DERR_NOTAVAILABLE;
 }
 
-void TextureSize(IDirect3DDevice8* device, const d3d8ex::Image& image, UINT width, UINT height, UINT& outWidth,
+void TextureSize(IDirect3DDevice8* device, const vtl::imageops::Image& image, UINT width, UINT height, UINT& outWidth,
                  UINT& outHeight) {
     D3DCAPS8 caps{};
     UINT maxWidth = 4096, maxHeight = 4096;
@@ -154,13 +154,13 @@ void TextureSize(IDirect3DDevice8* device, const d3d8ex::Image& image, UINT widt
         maxHeight = caps.MaxTextureHeight;
     }
     const bool defaultWidth = width == 0 || width == kDefault, defaultHeight = height == 0 || height == kDefault;
-    outWidth = defaultWidth ? d3d8ex::NextPowerOfTwo(image.width) : width;
-    outHeight = defaultHeight ? d3d8ex::NextPowerOfTwo(image.height) : height;
+    outWidth = defaultWidth ? vtl::imageops::NextPowerOfTwo(image.width) : width;
+    outHeight = defaultHeight ? vtl::imageops::NextPowerOfTwo(image.height) : height;
     while (outWidth > maxWidth) outWidth = defaultWidth ? outWidth / 2 : maxWidth;
     while (outHeight > maxHeight) outHeight = defaultHeight ? outHeight / 2 : maxHeight;
 }
 
-HRESULT FillLevel(IDirect3DTexture8* texture, UINT level, const d3d8ex::Image& image, bool opaque) {
+HRESULT FillLevel(IDirect3DTexture8* texture, UINT level, const vtl::imageops::Image& image, bool opaque) {
     D3DLOCKED_RECT locked{};
     const HRESULT hr = texture->LockRect(level, &locked, nullptr, 0);
     if (FAILED(hr)) return hr;
@@ -172,9 +172,9 @@ HRESULT FillLevel(IDirect3DTexture8* texture, UINT level, const d3d8ex::Image& i
     return texture->UnlockRect(level);
 }
 
-HRESULT FillChain(IDirect3DTexture8* texture, UINT levels, d3d8ex::Image image, bool opaque) {
+HRESULT FillChain(IDirect3DTexture8* texture, UINT levels, vtl::imageops::Image image, bool opaque) {
     for (UINT level = 0; level < levels; ++level) {
-        if (level > 0) image = d3d8ex::HalveBox(image);
+        if (level > 0) image = vtl::imageops::HalveBox(image);
         const HRESULT hr = FillLevel(texture, level, image, opaque);
         if (FAILED(hr)) return hr;
     }
@@ -194,7 +194,7 @@ extern "C" HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice8* pDevice
     if (ppTexture) *ppTexture = nullptr;
     if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
 
-    d3d8ex::Image image;
+    vtl::imageops::Image image;
     DWORD fileFormat = 0;
     {
         ComScope com;
@@ -211,11 +211,11 @@ extern "C" HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice8* pDevice
     if (FAILED(hr)) return hr;
     UINT width = 0, height = 0;
     TextureSize(pDevice, image, Width, Height, width, height);
-    const UINT full = d3d8ex::FullChainLevels(width, height);
+    const UINT full = vtl::imageops::FullChainLevels(width, height);
     const UINT levels = (MipLevels == 0 || MipLevels == kDefault) ? full : std::min(MipLevels, full);
 
-    d3d8ex::ApplyColorKey(image, ColorKey);
-    image = d3d8ex::Resample(image, width, height);
+    vtl::imageops::ApplyColorKey(image, ColorKey);
+    image = vtl::imageops::Resample(image, width, height);
     const bool opaque = format == D3DFMT_X8R8G8B8;
 
     // Textures in the default pool cannot be locked: fill a system-memory copy.

@@ -818,7 +818,7 @@ HResult GlDevice::MakeTexture(const std::vector<detail::Level>& levels, std::uin
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const detail::Level& l = levels[i];
         const std::uint32_t w = std::max(1u, levels[0].width >> i), h = std::max(1u, levels[0].height >> i);
-        if (l.width != w || l.height != h || l.texels.size() != std::size_t(w) * h) return D3DERR_INVALIDCALL;
+        if (l.width != w || l.height != h || l.pixels.size() != std::size_t(w) * h) return D3DERR_INVALIDCALL;
     }
     if (levels[0].width > MaxTextureSide() || levels[0].height > MaxTextureSide()) return D3DERR_INVALIDCALL;
     DrainErrors();
@@ -833,10 +833,10 @@ HResult GlDevice::MakeTexture(const std::vector<detail::Level>& levels, std::uin
     std::vector<std::uint32_t> opaque;
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const detail::Level& l = levels[i];
-        const std::uint32_t* texels = l.texels.data();
+        const std::uint32_t* texels = l.pixels.data();
         if (format == D3DFMT_X8R8G8B8) {
             // A format without alpha reads as opaque whatever the file held.
-            opaque = l.texels;
+            opaque = l.pixels;
             for (std::uint32_t& t : opaque) t |= 0xFF000000u;
             texels = opaque.data();
         }

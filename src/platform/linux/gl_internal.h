@@ -5,15 +5,13 @@
 #include <memory>
 #include <vector>
 
+#include "platform/imageops.h"
 #include "platform/renderdevice.h"
 
 namespace vtl::gl::detail {
 
 // One mip level, top row first, 0xAARRGGBB.
-struct Level {
-    std::uint32_t width = 0, height = 0;
-    std::vector<std::uint32_t> texels;
-};
+using Level = imageops::Image;
 
 // A texture of `device` (an OpenGL device) holding the levels, in D3DFMT_A8R8G8B8 or
 // D3DFMT_X8R8G8B8. D3DERR_INVALIDCALL for another device or levels that do not form

@@ -86,13 +86,13 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, Level& image) {
     }
     image.width = info.output_width;
     image.height = info.output_height;
-    image.texels.assign(std::size_t(image.width) * image.height, 0);
+    image.pixels.assign(std::size_t(image.width) * image.height, 0);
     row.resize(std::size_t(image.width) * 3);
     while (info.output_scanline < info.output_height) {
         const std::size_t y = info.output_scanline;
         JSAMPROW rows[1] = {row.data()};
         if (jpeg_read_scanlines(&info, rows, 1) != 1) break;
-        std::uint32_t* out = &image.texels[y * image.width];
+        std::uint32_t* out = &image.pixels[y * image.width];
         for (std::uint32_t x = 0; x < image.width; ++x)
             out[x] = 0xFF000000u | std::uint32_t(row[3 * x]) << 16 | std::uint32_t(row[3 * x + 1]) << 8 | row[3 * x + 2];
     }
@@ -113,88 +113,8 @@ HResult Decode(const std::string& path, Level& image) {
     if (!bmp) return kInvalidData;
     image.width = bmp->width;
     image.height = bmp->height;
-    image.texels = std::move(bmp->pixels);
+    image.pixels = std::move(bmp->pixels);
     return D3D_OK;
-}
-
-std::uint32_t NextPowerOfTwo(std::uint32_t n) {
-    std::uint32_t p = 1;
-    while (p < n && p < 0x80000000u) p <<= 1;
-    return p;
-}
-
-struct Sum {
-    double c[4] = {0, 0, 0, 0};
-    void Add(std::uint32_t p, double w) {
-        for (int i = 0; i < 4; ++i) c[i] += w * double((p >> (8 * i)) & 0xFFu);
-    }
-    std::uint32_t Mean(double total) const {
-        std::uint32_t p = 0;
-        for (int i = 0; i < 4; ++i) {
-            const double v = std::clamp(std::floor(c[i] / total + 0.5), 0.0, 255.0);
-            p |= std::uint32_t(v) << (8 * i);
-        }
-        return p;
-    }
-};
-
-// The source pixels a target pixel covers along one axis, with the covered fractions.
-struct Span {
-    std::uint32_t first = 0;
-    std::vector<double> weights;
-};
-
-std::vector<Span> Spans(std::uint32_t from, std::uint32_t to) {
-    std::vector<Span> spans(to);
-    const double scale = double(from) / double(to);
-    for (std::uint32_t t = 0; t < to; ++t) {
-        const double a = t * scale, b = (t + 1) * scale;
-        Span& s = spans[t];
-        s.first = std::uint32_t(std::floor(a));
-        const std::uint32_t last = std::min(from - 1, std::uint32_t(std::ceil(b)) - 1);
-        for (std::uint32_t i = s.first; i <= last; ++i)
-            s.weights.push_back(std::max(0.0, std::min(b, double(i + 1)) - std::max(a, double(i))));
-    }
-    return spans;
-}
-
-Level Resample(const Level& source, std::uint32_t width, std::uint32_t height) {
-    if (source.width == width && source.height == height) return source;
-    const std::vector<Span> xs = Spans(source.width, width), ys = Spans(source.height, height);
-    Level out;
-    out.width = width;
-    out.height = height;
-    out.texels.resize(std::size_t(width) * height);
-    for (std::uint32_t y = 0; y < height; ++y)
-        for (std::uint32_t x = 0; x < width; ++x) {
-            Sum sum;
-            double total = 0;
-            for (std::size_t j = 0; j < ys[y].weights.size(); ++j)
-                for (std::size_t i = 0; i < xs[x].weights.size(); ++i) {
-                    const double w = ys[y].weights[j] * xs[x].weights[i];
-                    sum.Add(source.texels[std::size_t(ys[y].first + j) * source.width + xs[x].first + i], w);
-                    total += w;
-                }
-            out.texels[std::size_t(y) * width + x] = total > 0 ? sum.Mean(total) : 0;
-        }
-    return out;
-}
-
-Level HalveBox(const Level& source) {
-    Level out;
-    out.width = std::max(1u, source.width / 2);
-    out.height = std::max(1u, source.height / 2);
-    out.texels.resize(std::size_t(out.width) * out.height);
-    const std::uint32_t bx = source.width > 1 ? 2 : 1, by = source.height > 1 ? 2 : 1;
-    for (std::uint32_t y = 0; y < out.height; ++y)
-        for (std::uint32_t x = 0; x < out.width; ++x) {
-            Sum sum;
-            for (std::uint32_t j = 0; j < by; ++j)
-                for (std::uint32_t i = 0; i < bx; ++i)
-                    sum.Add(source.texels[std::size_t(y * by + j) * source.width + x * bx + i], 1.0);
-            out.texels[std::size_t(y) * out.width + x] = sum.Mean(double(bx * by));
-        }
-    return out;
 }
 
 HResult Load(IRenderDevice& device, const std::string& fileName, D3DCOLOR colorKey,
@@ -205,16 +125,13 @@ HResult Load(IRenderDevice& device, const std::string& fileName, D3DCOLOR colorK
     Level image;
     const HResult decoded = Decode(fileName, image);
     if (decoded < 0) return decoded;
-    // A key of 0 keys nothing.
-    if (colorKey != 0)
-        for (std::uint32_t& t : image.texels)
-            if (t == colorKey) t = 0;
-    std::uint32_t width = NextPowerOfTwo(image.width), height = NextPowerOfTwo(image.height);
+    imageops::ApplyColorKey(image, colorKey);
+    std::uint32_t width = imageops::NextPowerOfTwo(image.width), height = imageops::NextPowerOfTwo(image.height);
     while (width > limit) width /= 2;
     while (height > limit) height /= 2;
     std::vector<Level> chain;
-    chain.push_back(Resample(image, width, height));
-    while (chain.back().width > 1 || chain.back().height > 1) chain.push_back(HalveBox(chain.back()));
+    chain.push_back(imageops::Resample(image, width, height));
+    while (chain.back().width > 1 || chain.back().height > 1) chain.push_back(imageops::HalveBox(chain.back()));
     return detail::CreateTexture(device, chain, colorKey != 0 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8, texture);
 }
 

@@ -1,10 +1,11 @@
 #pragma once
-// Pixel work of the texture loader on 32-bit 0xAARRGGBB images: colour keying,
-// resampling to the texture's size and the box-filtered mip chain.
+// Pixel work of the texture loaders (d3d8ex on Windows, the OpenGL one on Linux) on
+// 32-bit 0xAARRGGBB images: colour keying, resampling to the texture's size and the
+// box-filtered mip chain.
 #include <cstdint>
 #include <vector>
 
-namespace d3d8ex {
+namespace vtl::imageops {
 
 struct Image {
     std::uint32_t width = 0, height = 0;
@@ -21,4 +22,4 @@ Image HalveBox(const Image& source);
 std::uint32_t FullChainLevels(std::uint32_t width, std::uint32_t height);
 std::uint32_t NextPowerOfTwo(std::uint32_t n);
 
-}  // namespace d3d8ex
+}  // namespace vtl::imageops

@@ -1,9 +1,9 @@
-#include "imageops.h"
+#include "platform/imageops.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace d3d8ex {
+namespace vtl::imageops {
 
 namespace {
 
@@ -106,4 +106,4 @@ std::uint32_t NextPowerOfTwo(std::uint32_t n) {
     return p;
 }
 
-}  // namespace d3d8ex
+}  // namespace vtl::imageops
