@@ -108,10 +108,10 @@ double RidgeField(Vec3 p, const std::vector<Tooth>& teeth, double z, double radi
 // steeply from the brows, the back of the head rounding down into the flatter,
 // forward-sloping nuchal plane under it.
 double VaultField(Vec3 p) {
-  double d = Ellipsoid(p, {-0.25, 0.0, 1.9}, {8.6, 6.55, 6.8});
+  double d = Ellipsoid(p, {-0.25, 0.0, 1.9}, {8.6, 6.45, 6.6});
   d = SmoothUnion(d, Ellipsoid(p, {3.2, 0.0, 2.6}, {5.4, 5.6, 5.6}), 2.0);          // upright forehead
   d = SmoothUnion(d, Ellipsoid(p, {-2.6, 4.6, 3.2}, {3.4, 2.3, 2.6}), 2.2);          // parietal eminence
-  d = SmoothUnion(d, Ellipsoid(p, {-6.4, 0.0, 0.8}, {2.8, 4.6, 3.6}), 1.8);          // occipital curve
+  d = SmoothUnion(d, Ellipsoid(p, {-6.2, 0.0, 0.8}, {2.8, 4.6, 3.6}), 1.8);          // occipital curve
   // The nuchal plane: cut flat below a line from under the back of the head to the
   // rim of the great hole, where the neck muscles hold on.
   const Vec3 nuchal = sdf::Normalized({-0.62, 0.0, -0.78});
@@ -163,7 +163,7 @@ double CarveBase(Vec3 p, double d) {
   // The great hole: an oval shaft narrowing up into the skull, its walls steep
   // enough to show dark from below.
   const Vec3 h{-2.65 + (p.x + 2.65) * (1.5 / 1.8), p.y, p.z};
-  d = SmoothSubtract(d, sdf::TaperedCapsule(h, {-2.65, 0.0, -5.0}, {-2.65, 0.0, -0.6}, 1.5, 0.2), 0.3);
+  d = SmoothSubtract(d, sdf::TaperedCapsule(h, {-2.65, 0.0, -5.0}, {-2.65, 0.0, 0.0}, 1.5, 0.1), 0.3);
   d = SmoothSubtract(d, Capsule(p, {-0.95, 7.0, -3.0}, {-0.95, 3.8, -3.0}, 0.45), 0.3);    // ear canal
   return d;
 }
@@ -183,7 +183,7 @@ double CarveFace(Vec3 p, double d) {
   // are what makes them read as dark holes.
   const Vec3 q{p.x, 3.3 + (p.y - 3.3) * 0.98, -1.5 + (p.z + 1.5) * 1.15};
   double orbit = sdf::TaperedCapsule(q, {9.8, 3.3, -1.5}, {6.0, 3.1, -1.5}, 2.0, 1.95);
-  orbit = std::min(orbit, sdf::TaperedCapsule(q, {6.0, 3.1, -1.5}, {3.0, 2.4, -1.4}, 1.95, 0.25));
+  orbit = std::min(orbit, sdf::TaperedCapsule(q, {6.0, 3.1, -1.5}, {1.0, 2.1, -1.3}, 1.95, 0.15));
   d = SmoothSubtract(d, orbit, 0.45);
   // The pear-shaped nasal opening, wider at the bottom, as a tunnel into the head.
   const Vec3 n{p.x, p.y * (0.62 + 0.1 * (p.z + 4.2)), p.z};

@@ -155,8 +155,8 @@ TEST_F(SkullAnatomy, ProportionsAreThoseOfAnAdultSkull) {
       if (!std::isnan(y)) bizygomatic = std::max(bizygomatic, 2 * y);
     }
   // The great hole, along the midline from below: from the ray that reaches
-  // deepest into it, forward and back to where its wall drops to the rim. Basion
-  // is the front rim.
+  // deepest into it, forward and back to the foot of its wall. Basion is the
+  // front rim.
   double basionX = std::nan(""), basionZ = std::nan(""), holeLength = 0;
   {
     const double step = 0.05;
@@ -166,17 +166,16 @@ TEST_F(SkullAnatomy, ProportionsAreThoseOfAnAdultSkull) {
       z.push_back(c.First({at, 0, 0}, 2, -1));
     }
     const size_t deepest = static_cast<size_t>(std::max_element(z.begin(), z.end()) - z.begin());
+    // Out from the deepest ray, down the wall (past any ledge in its first
+    // centimetre) to its foot, where the rim flattens out.
     auto rim = [&](int dir) -> std::ptrdiff_t {
       const auto n = static_cast<std::ptrdiff_t>(z.size());
       std::ptrdiff_t i = static_cast<std::ptrdiff_t>(deepest);
-      while (i + dir >= 0 && i + dir < n && !(z[i] - z[i + dir] > 0.1)) i += dir;
-      if (i + dir < 0 || i + dir >= n) return -1;
-      // Down the wall to its foot, where the rim flattens out.
-      while (i + dir >= 0 && i + dir < n && z[i] - z[i + dir] > 0.05) i += dir;
-      return i;
+      while (i + dir >= 0 && i + dir < n && (z[deepest] - z[i] < 1.0 || z[i] - z[i + dir] > 0.02)) i += dir;
+      return i + dir >= 0 && i + dir < n ? i : -1;
     };
     const std::ptrdiff_t ahead = rim(1), behind = rim(-1);
-    if (ahead >= 0 && behind >= 0 && z[deepest] - z[ahead] > 1.0) {
+    if (ahead >= 0 && behind >= 0) {
       basionX = x[ahead];
       basionZ = z[ahead];
       holeLength = x[ahead] - x[behind];
