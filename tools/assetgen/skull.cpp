@@ -179,8 +179,8 @@ double UpperFaceField(Vec3 p) {
 
 double CarveFace(Vec3 p, double d) {
   // The sockets: as wide as their rims for their first centimetres, then
-  // narrowing to a point far back. The saver's light comes from the viewer, so steep walls
-  // are what makes them read as dark holes.
+  // narrowing to a point far back. The saver's light comes from the viewer, so
+  // steep walls are what makes them read as dark holes.
   const Vec3 q{p.x, 3.3 + (p.y - 3.3) * 0.98, -1.5 + (p.z + 1.5) * 1.15};
   double orbit = sdf::TaperedCapsule(q, {9.8, 3.3, -1.5}, {6.0, 3.1, -1.5}, 2.0, 1.95);
   orbit = std::min(orbit, sdf::TaperedCapsule(q, {6.0, 3.1, -1.5}, {1.0, 2.1, -1.3}, 1.95, 0.15));
@@ -265,8 +265,8 @@ double SkullCm(Vec3 p) {
   p.y = std::fabs(p.y);
   static const Box temple{{-5.0, 5.0, -5.8}, {8.2, 10.8, 4.0}}, line{{-5.9, 4.7, -2.7}, {7.3, 6.4, 4.3}},
       cheek{{-1.9, 3.5, -4.2}, {7.7, 6.6, 0.9}}, base{{-9.6, 0.0, -6.0}, {-0.5, 5.8, -0.6}},
-      hole{{-4.5, 0.0, -8.1}, {-0.4, 7.5, -2.5}}, upperJaw{{0.0, 0.0, -7.5}, {9.8, 5.0, -4.0}},
-      face{{4.0, 0.0, -6.0}, {12.5, 5.5, 0.6}}, lowerJaw{{-0.6, 0.0, -11.9}, {9.5, 6.0, -3.4}};
+      hole{{-4.5, 0.0, -6.6}, {-0.4, 7.5, 0.2}}, upperJaw{{0.0, 0.0, -7.5}, {9.8, 5.0, -4.0}},
+      face{{0.8, 0.0, -6.0}, {12.5, 5.5, 0.6}}, lowerJaw{{-0.6, 0.0, -11.9}, {9.5, 6.0, -3.4}};
   double d = SmoothUnion(VaultField(p), UpperFaceField(p), 1.2);
   if (temple.Near(p, d, 0.7)) d = CarveTemple(p, d);
   if (line.Near(p, d, 0.5)) d = SmoothUnion(d, TemporalLineField(p), 0.5);
