@@ -128,11 +128,11 @@ double CarveTemple(Vec3 p, double d) {
 }
 
 double TemporalLineField(Vec3 p) {
-  const Vec3 line[] = {{7.0, 4.95, 0.5}, {5.4, 5.2, 2.5}, {2.6, 5.7, 3.9}, {-1.0, 6.1, 4.0},
-                       {-4.2, 6.05, 2.9}, {-5.6, 5.7, 0.9}, {-4.6, 5.5, -1.3}, {-2.6, 5.3, -2.4}};
+  const Vec3 line[] = {{7.0, 4.95, 0.5}, {5.4, 5.2, 2.5}, {2.6, 5.7, 3.9}, {-1.0, 6.1, 4.0}, {-4.2, 6.05, 2.9}};
   double d = 1e9;
   for (size_t i = 0; i + 1 < std::size(line); ++i) d = std::min(d, Capsule(p, line[i], line[i + 1], 0.22));
-  return d;
+  // Behind, it fades into the vault.
+  return std::min(d, sdf::TaperedCapsule(p, line[std::size(line) - 1], {-5.4, 5.4, 1.0}, 0.22, 0.02));
 }
 
 double CheekField(Vec3 p) {
@@ -152,7 +152,7 @@ double CheekField(Vec3 p) {
 // neck muscles on the occiput, the condyles the skull rests on.
 double BaseField(Vec3 p) {
   double d = sdf::TaperedCapsule(p, {-2.1, 4.75, -2.7}, {-1.65, 4.5, -5.5}, 1.0, 0.42);  // mastoid
-  d = std::min(d, Ellipsoid(p, {-8.85, 0.0, -1.35}, {0.7, 1.1, 0.7}));                  // occipital protuberance
+  d = std::min(d, Ellipsoid(p, {-8.7, 0.0, -1.35}, {0.55, 1.0, 0.55}));                 // occipital protuberance
   const Vec3 line[] = {{-8.75, 0.5, -1.3}, {-7.8, 2.6, -1.75}, {-6.1, 4.2, -2.35}, {-3.6, 4.9, -2.8}};
   for (size_t i = 0; i + 1 < std::size(line); ++i) d = std::min(d, Capsule(p, line[i], line[i + 1], 0.3));
   d = std::min(d, Ellipsoid(p, {-1.9, 1.75, -4.95}, {1.2, 0.55, 0.5}));                   // occipital condyle
