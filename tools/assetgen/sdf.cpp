@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <queue>
-#include <tuple>
 #include <unordered_map>
 
 namespace vtl::sdf {
