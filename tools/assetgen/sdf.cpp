@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <queue>
-#include <tuple>
 #include <unordered_map>
 
 namespace vtl::sdf {
@@ -127,6 +126,7 @@ class Simplifier {
     alive_.assign(mesh.triangles.size(), true);
     around_.resize(mesh.positions.size());
     quadric_.resize(mesh.positions.size());
+    area_.assign(mesh.positions.size(), 0.0);
     version_.assign(mesh.positions.size(), 0);
     normal_ = mesh.normals;
     if (normal_.size() != mesh.positions.size()) {
@@ -142,7 +142,10 @@ class Simplifier {
       if (area2 == 0) continue;
       const Vec3 unit = n * (1.0 / area2);
       const Quadric q = Quadric::Plane(unit, -Dot(unit, p0), area2);
-      for (int v : tri) quadric_[v] += q;
+      for (int v : tri) {
+        quadric_[v] += q;
+        area_[v] += area2;
+      }
     }
     live_ = static_cast<int>(mesh.triangles.size());
   }
@@ -210,6 +213,12 @@ class Simplifier {
     // Edges of faces that disagree with their own smooth normals (slivers the
     // extraction leaves where blends meet) go first, at no cost.
     if (OnSliver(a, b)) cost = 0;
+    // The error per unit of area the two ends stand for: the mean squared distance
+    // from the surface as first extracted rather than its sum, so a large plain
+    // patch gives way as readily as a small one and the triangles go where the
+    // surface bends.
+    const double area = area_[a] + area_[b];
+    if (area > 0) cost /= area;
     queue_.push({std::max(cost, 0.0), a, b, version_[a], version_[b], best});
   }
 
@@ -297,11 +306,16 @@ class Simplifier {
       if (Ring(w).size() <= 3) return;
     // The merged point is checked where the quadric wants it first, which turns
     // most refusals away before the field is asked to put it on the surface.
-    // Where the quadric's point would thin or fold a face (on evenly curved bone it
-    // often lies at an end of the edge), the middle of the edge may still do.
+    // Where the quadric's point would thin or fold a face, the middle of the edge
+    // or one of its ends may still do: a refused edge hands its turn to a costlier
+    // one, and the triangles saved would go where they are not needed.
     if (!FacesStayGood(u, v, wanted, nullptr)) {
-      wanted = (mesh_.positions[u] + mesh_.positions[v]) * 0.5;
-      if (!FacesStayGood(u, v, wanted, nullptr)) return;
+      const Vec3 others[] = {(mesh_.positions[u] + mesh_.positions[v]) * 0.5, mesh_.positions[u], mesh_.positions[v]};
+      const Vec3* found = nullptr;
+      for (const Vec3& other : others)
+        if (found == nullptr && FacesStayGood(u, v, other, nullptr)) found = &other;
+      if (found == nullptr) return;
+      wanted = *found;
     }
     const Vec3 target = ProjectToSurface(field_, wanted, h_);
     const Vec3 targetNormal = Gradient(field_, target, h_);
@@ -309,6 +323,7 @@ class Simplifier {
     mesh_.positions[u] = target;
     normal_[u] = targetNormal;
     quadric_[u] += quadric_[v];
+    area_[u] += area_[v];
     ++version_[u];
     ++version_[v];
     std::vector<int> keep;
@@ -386,6 +401,7 @@ class Simplifier {
   std::vector<bool> alive_;
   std::vector<std::vector<int>> around_;
   std::vector<Quadric> quadric_;
+  std::vector<double> area_;
   std::vector<Vec3> normal_;
   std::vector<unsigned> version_;
   int live_ = 0;

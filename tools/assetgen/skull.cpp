@@ -108,10 +108,10 @@ double RidgeField(Vec3 p, const std::vector<Tooth>& teeth, double z, double radi
 // steeply from the brows, the back of the head rounding down into the flatter,
 // forward-sloping nuchal plane under it.
 double VaultField(Vec3 p) {
-  double d = Ellipsoid(p, {-0.25, 0.0, 1.9}, {8.6, 6.55, 6.8});
+  double d = Ellipsoid(p, {-0.25, 0.0, 1.9}, {8.6, 6.45, 6.6});
   d = SmoothUnion(d, Ellipsoid(p, {3.2, 0.0, 2.6}, {5.4, 5.6, 5.6}), 2.0);          // upright forehead
   d = SmoothUnion(d, Ellipsoid(p, {-2.6, 4.6, 3.2}, {3.4, 2.3, 2.6}), 2.2);          // parietal eminence
-  d = SmoothUnion(d, Ellipsoid(p, {-6.4, 0.0, 0.8}, {2.8, 4.6, 3.6}), 1.8);          // occipital curve
+  d = SmoothUnion(d, Ellipsoid(p, {-6.2, 0.0, 0.8}, {2.8, 4.6, 3.6}), 1.8);          // occipital curve
   // The nuchal plane: cut flat below a line from under the back of the head to the
   // rim of the great hole, where the neck muscles hold on.
   const Vec3 nuchal = sdf::Normalized({-0.62, 0.0, -0.78});
@@ -128,11 +128,11 @@ double CarveTemple(Vec3 p, double d) {
 }
 
 double TemporalLineField(Vec3 p) {
-  const Vec3 line[] = {{7.0, 4.95, 0.5}, {5.4, 5.2, 2.5}, {2.6, 5.7, 3.9}, {-1.0, 6.1, 4.0},
-                       {-4.2, 6.05, 2.9}, {-5.6, 5.7, 0.9}, {-4.6, 5.5, -1.3}, {-2.6, 5.3, -2.4}};
+  const Vec3 line[] = {{7.0, 4.95, 0.5}, {5.4, 5.2, 2.5}, {2.6, 5.7, 3.9}, {-1.0, 6.1, 4.0}, {-4.2, 6.05, 2.9}};
   double d = 1e9;
   for (size_t i = 0; i + 1 < std::size(line); ++i) d = std::min(d, Capsule(p, line[i], line[i + 1], 0.22));
-  return d;
+  // Behind, it fades into the vault.
+  return std::min(d, sdf::TaperedCapsule(p, line[std::size(line) - 1], {-5.4, 5.4, 1.0}, 0.22, 0.02));
 }
 
 double CheekField(Vec3 p) {
@@ -152,7 +152,7 @@ double CheekField(Vec3 p) {
 // neck muscles on the occiput, the condyles the skull rests on.
 double BaseField(Vec3 p) {
   double d = sdf::TaperedCapsule(p, {-2.1, 4.75, -2.7}, {-1.65, 4.5, -5.5}, 1.0, 0.42);  // mastoid
-  d = std::min(d, Ellipsoid(p, {-8.85, 0.0, -1.35}, {0.7, 1.1, 0.7}));                  // occipital protuberance
+  d = std::min(d, Ellipsoid(p, {-8.7, 0.0, -1.35}, {0.55, 1.0, 0.55}));                 // occipital protuberance
   const Vec3 line[] = {{-8.75, 0.5, -1.3}, {-7.8, 2.6, -1.75}, {-6.1, 4.2, -2.35}, {-3.6, 4.9, -2.8}};
   for (size_t i = 0; i + 1 < std::size(line); ++i) d = std::min(d, Capsule(p, line[i], line[i + 1], 0.3));
   d = std::min(d, Ellipsoid(p, {-1.9, 1.75, -4.95}, {1.2, 0.55, 0.5}));                   // occipital condyle
@@ -163,7 +163,7 @@ double CarveBase(Vec3 p, double d) {
   // The great hole: an oval shaft narrowing up into the skull, its walls steep
   // enough to show dark from below.
   const Vec3 h{-2.65 + (p.x + 2.65) * (1.5 / 1.8), p.y, p.z};
-  d = SmoothSubtract(d, sdf::TaperedCapsule(h, {-2.65, 0.0, -5.0}, {-2.65, 0.0, -0.6}, 1.5, 0.2), 0.3);
+  d = SmoothSubtract(d, sdf::TaperedCapsule(h, {-2.65, 0.0, -5.0}, {-2.65, 0.0, 0.0}, 1.5, 0.1), 0.3);
   d = SmoothSubtract(d, Capsule(p, {-0.95, 7.0, -3.0}, {-0.95, 3.8, -3.0}, 0.45), 0.3);    // ear canal
   return d;
 }
@@ -179,11 +179,11 @@ double UpperFaceField(Vec3 p) {
 
 double CarveFace(Vec3 p, double d) {
   // The sockets: as wide as their rims for their first centimetres, then
-  // narrowing to a point far back. The saver's light comes from the viewer, so steep walls
-  // are what makes them read as dark holes.
+  // narrowing to a point far back. The saver's light comes from the viewer, so
+  // steep walls are what makes them read as dark holes.
   const Vec3 q{p.x, 3.3 + (p.y - 3.3) * 0.98, -1.5 + (p.z + 1.5) * 1.15};
   double orbit = sdf::TaperedCapsule(q, {9.8, 3.3, -1.5}, {6.0, 3.1, -1.5}, 2.0, 1.95);
-  orbit = std::min(orbit, sdf::TaperedCapsule(q, {6.0, 3.1, -1.5}, {3.0, 2.4, -1.4}, 1.95, 0.25));
+  orbit = std::min(orbit, sdf::TaperedCapsule(q, {6.0, 3.1, -1.5}, {1.0, 2.1, -1.3}, 1.95, 0.15));
   d = SmoothSubtract(d, orbit, 0.45);
   // The pear-shaped nasal opening, wider at the bottom, as a tunnel into the head.
   const Vec3 n{p.x, p.y * (0.62 + 0.1 * (p.z + 4.2)), p.z};
@@ -265,8 +265,8 @@ double SkullCm(Vec3 p) {
   p.y = std::fabs(p.y);
   static const Box temple{{-5.0, 5.0, -5.8}, {8.2, 10.8, 4.0}}, line{{-5.9, 4.7, -2.7}, {7.3, 6.4, 4.3}},
       cheek{{-1.9, 3.5, -4.2}, {7.7, 6.6, 0.9}}, base{{-9.6, 0.0, -6.0}, {-0.5, 5.8, -0.6}},
-      hole{{-4.5, 0.0, -8.1}, {-0.4, 7.5, -2.5}}, upperJaw{{0.0, 0.0, -7.5}, {9.8, 5.0, -4.0}},
-      face{{4.0, 0.0, -6.0}, {12.5, 5.5, 0.6}}, lowerJaw{{-0.6, 0.0, -11.9}, {9.5, 6.0, -3.4}};
+      hole{{-4.5, 0.0, -6.6}, {-0.4, 7.5, 0.2}}, upperJaw{{0.0, 0.0, -7.5}, {9.8, 5.0, -4.0}},
+      face{{0.8, 0.0, -6.0}, {12.5, 5.5, 0.6}}, lowerJaw{{-0.6, 0.0, -11.9}, {9.5, 6.0, -3.4}};
   double d = SmoothUnion(VaultField(p), UpperFaceField(p), 1.2);
   if (temple.Near(p, d, 0.7)) d = CarveTemple(p, d);
   if (line.Near(p, d, 0.5)) d = SmoothUnion(d, TemporalLineField(p), 0.5);

@@ -50,45 +50,37 @@ std::vector<double> Hits(const MeshData& mesh, Vec3 from, int axis, double sign)
   return out;
 }
 
-// The skull's frame in centimetres of a life-sized head, where the landmarks are
-// looked for; results come back in millimetres.
+// Probes the mesh in the skull's frame in centimetres of a life-sized head, where
+// the landmarks are looked for; coordinates come back in centimetres too.
 class Caliper {
  public:
   explicit Caliper(const MeshData& mesh) : mesh_(mesh) {}
 
-  // First bone met coming in along the axis from far out on the `sign` side
-  // (+1: from the positive end), as a centimetre coordinate; NaN when the ray
-  // misses.
-  double First(Vec3 cm, int axis, double sign) const {
+  // Where a ray coming in along the axis from far out on the `sign` side (+1: from
+  // the positive end) through `cm` crosses the bone, as coordinates on that axis,
+  // first met first.
+  std::vector<double> Crossings(Vec3 cm, int axis, double sign) const {
     Vec3 far = cm;
     (axis == 0 ? far.x : (axis == 1 ? far.y : far.z)) = sign * 40.0;
-    const Vec3 start = vtl::SkullFromCm(far);
-    const std::vector<double> hits = Hits(mesh_, start, axis, -sign);
-    if (hits.empty()) return std::nan("");
-    const double model = (axis == 0 ? start.x : (axis == 1 ? start.y : start.z)) - sign * hits.front();
-    return Cm(model, axis);
+    const Vec3 start = vtl::SkullFromCm(far), zero = vtl::SkullFromCm({0, 0, 0});
+    const double from = axis == 0 ? start.x : (axis == 1 ? start.y : start.z);
+    const double origin = axis == 0 ? zero.x : (axis == 1 ? zero.y : zero.z);
+    std::vector<double> out;
+    for (double h : Hits(mesh_, start, axis, -sign)) out.push_back((from - sign * h - origin) / vtl::kSkullScale);
+    return out;
+  }
+  // The first of them; NaN when the ray misses.
+  double First(Vec3 cm, int axis, double sign) const {
+    const std::vector<double> all = Crossings(cm, axis, sign);
+    return all.empty() ? std::nan("") : all.front();
   }
   // Inside the bone: an odd number of crossings on the way out along +x.
   bool Inside(Vec3 cm) const {
     const std::vector<double> hits = Hits(mesh_, vtl::SkullFromCm(cm), 0, 1);
     return std::count_if(hits.begin(), hits.end(), [](double h) { return h > 0; }) % 2 == 1;
   }
-  std::vector<double> Crossings(Vec3 cm, int axis, double sign) const {
-    Vec3 far = cm;
-    (axis == 0 ? far.x : (axis == 1 ? far.y : far.z)) = sign * 40.0;
-    const Vec3 start = vtl::SkullFromCm(far);
-    std::vector<double> out;
-    for (double h : Hits(mesh_, start, axis, -sign))
-      out.push_back(Cm((axis == 0 ? start.x : (axis == 1 ? start.y : start.z)) - sign * h, axis));
-    return out;
-  }
 
  private:
-  static double Cm(double model, int axis) {
-    const Vec3 zero = vtl::SkullFromCm({0, 0, 0});
-    const double origin = axis == 0 ? zero.x : (axis == 1 ? zero.y : zero.z);
-    return (model - origin) / vtl::kSkullScale;
-  }
   const MeshData& mesh_;
 };
 
@@ -106,24 +98,19 @@ struct Opening {
 Opening MeasureOpening(const Caliper& c, double x, double y0, double z0, double half) {
   const double step = 0.05;
   const int n = static_cast<int>(half / step);
-  auto run = [&](double dy, double dz) {
+  // Clear section from (y, z) in the direction (dy, dz), in centimetres.
+  auto run = [&](double y, double z, double dy, double dz) {
     int i = 0;
-    while (i < n && !c.Inside({x, y0 + (i + 1) * step * dy, z0 + (i + 1) * step * dz})) ++i;
+    while (i < n && !c.Inside({x, y + (i + 1) * step * dy, z + (i + 1) * step * dz})) ++i;
     return i * step;
   };
   Opening o;
-  const double up = run(0, 1), down = run(0, -1);
+  const double up = run(y0, z0, 0, 1), down = run(y0, z0, 0, -1);
   o.height = (up + down) * 10;
   o.top = z0 + up;
   o.bottom = z0 - down;
-  for (double z = o.bottom; z <= o.top; z += step) {
-    auto across = [&](double dy) {
-      int i = 0;
-      while (i < n && !c.Inside({x, y0 + (i + 1) * step * dy, z})) ++i;
-      return i * step;
-    };
-    if (!c.Inside({x, y0, z})) o.width = std::max(o.width, (across(1) + across(-1)) * 10);
-  }
+  for (double z = o.bottom; z <= o.top; z += step)
+    if (!c.Inside({x, y0, z})) o.width = std::max(o.width, (run(y0, z, 1, 0) + run(y0, z, -1, 0)) * 10);
   return o;
 }
 
@@ -155,8 +142,8 @@ TEST_F(SkullAnatomy, ProportionsAreThoseOfAnAdultSkull) {
       if (!std::isnan(y)) bizygomatic = std::max(bizygomatic, 2 * y);
     }
   // The great hole, along the midline from below: from the ray that reaches
-  // deepest into it, forward and back to where its wall drops to the rim. Basion
-  // is the front rim.
+  // deepest into it, forward and back to the foot of its wall. Basion is the
+  // front rim.
   double basionX = std::nan(""), basionZ = std::nan(""), holeLength = 0;
   {
     const double step = 0.05;
@@ -166,17 +153,16 @@ TEST_F(SkullAnatomy, ProportionsAreThoseOfAnAdultSkull) {
       z.push_back(c.First({at, 0, 0}, 2, -1));
     }
     const size_t deepest = static_cast<size_t>(std::max_element(z.begin(), z.end()) - z.begin());
+    // Out from the deepest ray, down the wall (past any ledge in its first
+    // centimetre) to its foot, where the rim flattens out.
     auto rim = [&](int dir) -> std::ptrdiff_t {
       const auto n = static_cast<std::ptrdiff_t>(z.size());
       std::ptrdiff_t i = static_cast<std::ptrdiff_t>(deepest);
-      while (i + dir >= 0 && i + dir < n && !(z[i] - z[i + dir] > 0.1)) i += dir;
-      if (i + dir < 0 || i + dir >= n) return -1;
-      // Down the wall to its foot, where the rim flattens out.
-      while (i + dir >= 0 && i + dir < n && z[i] - z[i + dir] > 0.05) i += dir;
-      return i;
+      while (i + dir >= 0 && i + dir < n && (z[deepest] - z[i] < 1.0 || z[i] - z[i + dir] > 0.02)) i += dir;
+      return i + dir >= 0 && i + dir < n ? i : -1;
     };
     const std::ptrdiff_t ahead = rim(1), behind = rim(-1);
-    if (ahead >= 0 && behind >= 0 && z[deepest] - z[ahead] > 1.0) {
+    if (ahead >= 0 && behind >= 0) {
       basionX = x[ahead];
       basionZ = z[ahead];
       holeLength = x[ahead] - x[behind];
@@ -252,6 +238,31 @@ TEST_F(SkullAnatomy, ArchesStandFreeOfTheSkullWall) {
     if (y.size() >= 3 && y[1] - y[2] > 0.5) ++free;
   }
   EXPECT_GE(free, 4);
+}
+
+// What the side and the base show, probed with single rays: the jaw's condyle and
+// coronoid process stand up on either side of an open notch (a ray from the side
+// between them passes on deep into the skull), and the mastoid hangs well below
+// the ear canal.
+TEST_F(SkullAnatomy, ProcessesOfTheJawAndTheMastoidStandOut) {
+  const Caliper c(Mesh());
+  struct Probe {
+    const char* name;
+    Vec3 through;
+    int axis;
+    double sign, lo, hi;  // where the first bone must lie on that axis (cm)
+  };
+  const Probe probes[] = {
+      {"condyle's neck", {0.15, 0, -4.6}, 1, 1, 4.5, 6.0},
+      {"notch", {1.2, 0, -4.6}, 1, 1, -1, 3.5},
+      {"coronoid process", {2.8, 0, -4.6}, 1, 1, 4.2, 6.0},
+      {"mastoid tip", {-1.7, 4.5, 0}, 2, -1, -7.0, -5.0},
+  };
+  for (const Probe& p : probes) {
+    const double at = c.First(p.through, p.axis, p.sign);
+    EXPECT_GE(at, p.lo) << p.name;
+    EXPECT_LE(at, p.hi) << p.name;
+  }
 }
 
 TEST_F(SkullAnatomy, FitsTheTriangleBudgetWithUnitSmoothNormals) {
