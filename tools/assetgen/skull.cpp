@@ -74,7 +74,7 @@ std::vector<Tooth> MakeArch(double cx, double a, double b, double zGum, bool upp
 
 struct Arches {
   std::vector<Tooth> upper = MakeArch(4.1, 4.6, 2.75, -6.0, true);
-  std::vector<Tooth> lower = MakeArch(4.1, 4.22, 2.55, -7.25, false);
+  std::vector<Tooth> lower = MakeArch(4.1, 4.22, 2.55, -7.05, false);
 };
 
 const Arches& TheArches() {
@@ -175,13 +175,13 @@ double UpperFaceField(Vec3 p) {
   double d = Ellipsoid(p, {5.0, 0.0, -0.6}, {3.4, 5.3, 2.4});               // frontal base around the orbits
   // The upper jaw comes forward nearly to the plane of the brows, so the face in
   // profile stands under the forehead instead of in a hollow beneath it.
-  d = SmoothUnion(d, Ellipsoid(p, {5.2, 0.0, -3.4}, {3.75, 3.9, 3.0}), 1.0);  // maxilla
-  d = SmoothUnion(d, Ellipsoid(p, {6.9, 2.6, -3.3}, {1.7, 1.4, 1.5}), 1.0);   // under the orbit, out to the cheek
+  d = SmoothUnion(d, Ellipsoid(p, {5.45, 0.0, -3.4}, {3.75, 3.9, 3.0}), 1.0);  // maxilla
+  d = SmoothUnion(d, Ellipsoid(p, {7.1, 2.6, -3.3}, {1.7, 1.4, 1.5}), 1.0);   // under the orbit, out to the cheek
   // The back of the upper jaw rounds off behind the last molar, just inside the
   // jaw's coronoid process, and behind it the plates of the base hang down: seen
   // from the front and side there is bone in shadow there, not daylight.
-  d = SmoothUnion(d, Ellipsoid(p, {3.3, 3.2, -5.0}, {1.2, 1.0, 1.1}), 0.8);
-  d = SmoothUnion(d, Ellipsoid(p, {2.3, 1.9, -4.6}, {1.1, 1.0, 2.0}), 0.8);
+  d = SmoothUnion(d, Ellipsoid(p, {3.2, 3.0, -5.5}, {1.2, 1.0, 1.2}), 0.8);
+  d = SmoothUnion(d, Ellipsoid(p, {1.9, 2.0, -5.0}, {1.3, 0.55, 2.1}), 0.6);
   d = SmoothUnion(d, Capsule(p, {8.4, 1.0, 0.9}, {7.5, 4.7, 0.3}, 0.75), 0.8);   // brow ridge
   d = SmoothUnion(d, Ellipsoid(p, {8.65, 0.0, 1.3}, {0.65, 1.5, 0.7}), 0.8);     // glabella
   d = SmoothUnion(d, Capsule(p, {7.8, 0.0, 0.5}, {9.1, 0.0, -2.0}, 0.55), 0.5);  // nasal bones
@@ -224,8 +224,8 @@ double LowerJawField(Vec3 p) {
   path.push_back({arches.lower[0].centre.x, 0.0, 0});
   // The bone stands a little outside the tooth row, and flares toward the angle.
   for (const Tooth& t : arches.lower) path.push_back({t.centre.x, t.centre.y * 1.25, 0});
-  path.push_back({2.9, 4.2, 0});
-  path.push_back({1.6, 4.7, 0});
+  path.push_back({2.9, 4.35, 0});
+  path.push_back({1.6, 4.85, 0});
   double d = 1e9;
   const double n = static_cast<double>(path.size() - 1);
   // The lower border rises toward the angle, so the angle opens to about 120 degrees.
@@ -235,10 +235,10 @@ double LowerJawField(Vec3 p) {
     const double f0 = i / n, f1 = (i + 1) / n;
     const Vec3 a = path[i], b = path[i + 1];
     d = std::min(d, Plate(p, {a.x, a.y, top(f0)}, {b.x, b.y, top(f1)}, {b.x, b.y, bottom(f1) + 0.2},
-                          {a.x, a.y, bottom(f0) + 0.2}, 0.5));
+                          {a.x, a.y, bottom(f0) + 0.2}, 0.5 - 0.12 * f0));
     // A rounded lower border, thicker than the plate above it.
-    d = std::min(d, sdf::TaperedCapsule(p, {a.x * 1.02, a.y * 1.08, bottom(f0) + 0.45},
-                                        {b.x * 1.02, b.y * 1.08, bottom(f1) + 0.45}, 0.7 - 0.2 * f0,
+    d = std::min(d, sdf::TaperedCapsule(p, {a.x * 1.02, a.y * 1.04, bottom(f0) + 0.45},
+                                        {b.x * 1.02, b.y * 1.04, bottom(f1) + 0.45}, 0.7 - 0.2 * f0,
                                         0.7 - 0.2 * f1));
   }
   d = SmoothUnion(d, Ellipsoid(p, {8.4, 0.0, -10.5}, {0.9, 2.1, 1.05}), 0.8);  // chin
@@ -250,15 +250,21 @@ double LowerJawField(Vec3 p) {
       neck{0.15, 4.9, -4.7};
   d = SmoothUnion(d, std::min({sdf::Triangle(p, angle, front, notch), sdf::Triangle(p, front, coronoid, notch),
                                sdf::Triangle(p, angle, notch, neck)}) -
-                         0.45,
-                  1.0);
-  d = SmoothUnion(d, Ellipsoid(p, {1.85, 4.75, -8.9}, {1.1, 0.65, 0.9}), 0.8);                 // angle
-  d = SmoothUnion(d, sdf::TaperedCapsule(p, angle + Vec3{0, 0.05, 0}, neck, 0.62, 0.45), 0.6);  // back border
+                         0.42,
+                  0.6);
+  d = SmoothUnion(d, Ellipsoid(p, {1.85, 4.8, -8.9}, {1.0, 0.4, 0.8}), 0.4);                 // angle
+  // Behind the last molar the body rises into the ramus's inner face, closing
+  // the corner between the tooth row and the coronoid.
+  d = SmoothUnion(d, Ellipsoid(p, {3.0, 2.8, -6.9}, {0.95, 0.95, 0.7}), 0.6);
+  d = SmoothUnion(d, sdf::TaperedCapsule(p, angle + Vec3{0, 0.05, 0}, neck, 0.55, 0.42), 0.6);  // back border
   d = SmoothUnion(d, sdf::TaperedCapsule(p, front, coronoid, 0.55, 0.28), 0.5);               // front border
   // The front border runs on down and forward along the outside of the body,
   // fading out under the molars.
   d = SmoothUnion(d, sdf::TaperedCapsule(p, {5.6, 3.7, -9.0}, front, 0.2, 0.55), 0.6);
   d = SmoothUnion(d, Ellipsoid(p, {0.05, 4.85, -3.95}, {0.55, 1.05, 0.45}), 0.4);            // condyle
+  // The bone the lower teeth stand in, filling between their necks as the upper
+  // jaw's ridge does.
+  d = SmoothUnion(d, RidgeField(p, arches.lower, -7.35, 0.55), 0.5);
   if (p.z < -5.5 && p.z > -9.5 && p.x > 2.0) d = SmoothUnion(d, TeethField(p, arches.lower), 0.25);
   return d;
 }
