@@ -74,7 +74,7 @@ std::vector<Tooth> MakeArch(double cx, double a, double b, double zGum, bool upp
 
 struct Arches {
   std::vector<Tooth> upper = MakeArch(4.1, 4.6, 2.75, -6.0, true);
-  std::vector<Tooth> lower = MakeArch(4.1, 4.22, 2.55, -7.25, false);
+  std::vector<Tooth> lower = MakeArch(4.1, 4.22, 2.55, -7.05, false);
 };
 
 const Arches& TheArches() {
@@ -136,14 +136,17 @@ double TemporalLineField(Vec3 p) {
 }
 
 double CheekField(Vec3 p) {
-  double d = Capsule(p, {6.7, 5.05, 0.3}, {6.2, 5.1, -2.3}, 0.55);                     // lateral orbit rim
-  d = SmoothUnion(d, Ellipsoid(p, {6.1, 4.8, -2.75}, {1.6, 1.3, 1.45}), 0.9);          // cheekbone
-  // The arch: a flat bar standing free of the skull wall, from the cheekbone back
+  double d = Capsule(p, {6.7, 5.05, 0.3}, {6.3, 5.1, -2.3}, 0.55);                     // lateral orbit rim
+  // The cheekbone's body below and outside the orbit, facing forward and out; the
+  // arch grows back out of it and a buttress runs down and in to the tooth row, so
+  // the cheek is one bone with the upper jaw rather than a knob on its side.
+  d = SmoothUnion(d, Ellipsoid(p, {6.7, 4.85, -2.8}, {1.55, 1.15, 1.35}), 0.9);
+  d = SmoothUnion(d, Capsule(p, {6.4, 4.5, -3.3}, {5.6, 3.5, -4.9}, 0.65), 0.8);         // buttress
+  // The arch: a rounded bar standing free of the skull wall, from the cheekbone back
   // to its root in front of the ear.
-  const Vec3 arch[] = {{5.4, 5.55, -2.85}, {3.2, 6.2, -3.0}, {0.9, 6.3, -3.05}, {-0.3, 5.7, -3.1}};
+  const Vec3 arch[] = {{5.6, 5.55, -2.85}, {3.2, 6.2, -3.0}, {0.9, 6.25, -3.05}, {-0.3, 5.7, -3.1}};
   for (size_t i = 0; i + 1 < std::size(arch); ++i)
-    for (double dz : {-0.22, 0.22})
-      d = SmoothUnion(d, Capsule(p, arch[i] + Vec3{0, 0, dz}, arch[i + 1] + Vec3{0, 0, dz}, 0.3), 0.3);
+    d = SmoothUnion(d, Capsule(p, arch[i], arch[i + 1], 0.34), 0.3);
   d = SmoothUnion(d, Ellipsoid(p, {-0.7, 5.0, -3.05}, {1.2, 0.9, 0.75}), 0.6);         // root of the arch
   return d;
 }
@@ -170,7 +173,15 @@ double CarveBase(Vec3 p, double d) {
 
 double UpperFaceField(Vec3 p) {
   double d = Ellipsoid(p, {5.0, 0.0, -0.6}, {3.4, 5.3, 2.4});               // frontal base around the orbits
-  d = SmoothUnion(d, Ellipsoid(p, {4.7, 0.0, -3.4}, {3.9, 3.8, 3.0}), 1.0);  // maxilla
+  // The upper jaw comes forward nearly to the plane of the brows, so the face in
+  // profile stands under the forehead instead of in a hollow beneath it.
+  d = SmoothUnion(d, Ellipsoid(p, {5.45, 0.0, -3.4}, {3.75, 3.9, 3.0}), 1.0);  // maxilla
+  d = SmoothUnion(d, Ellipsoid(p, {7.1, 2.6, -3.3}, {1.7, 1.4, 1.5}), 1.0);   // under the orbit, out to the cheek
+  // The back of the upper jaw rounds off behind the last molar, just inside the
+  // jaw's coronoid process, and behind it the plates of the base hang down: seen
+  // from the front and side there is bone in shadow there, not daylight.
+  d = SmoothUnion(d, Ellipsoid(p, {3.2, 3.0, -5.5}, {1.2, 1.0, 1.2}), 0.8);
+  d = SmoothUnion(d, Ellipsoid(p, {1.9, 2.0, -5.0}, {1.3, 0.55, 2.1}), 0.6);
   d = SmoothUnion(d, Capsule(p, {8.4, 1.0, 0.9}, {7.5, 4.7, 0.3}, 0.75), 0.8);   // brow ridge
   d = SmoothUnion(d, Ellipsoid(p, {8.65, 0.0, 1.3}, {0.65, 1.5, 0.7}), 0.8);     // glabella
   d = SmoothUnion(d, Capsule(p, {7.8, 0.0, 0.5}, {9.1, 0.0, -2.0}, 0.55), 0.5);  // nasal bones
@@ -213,8 +224,8 @@ double LowerJawField(Vec3 p) {
   path.push_back({arches.lower[0].centre.x, 0.0, 0});
   // The bone stands a little outside the tooth row, and flares toward the angle.
   for (const Tooth& t : arches.lower) path.push_back({t.centre.x, t.centre.y * 1.25, 0});
-  path.push_back({2.9, 4.2, 0});
-  path.push_back({1.6, 4.7, 0});
+  path.push_back({2.9, 4.35, 0});
+  path.push_back({1.6, 4.85, 0});
   double d = 1e9;
   const double n = static_cast<double>(path.size() - 1);
   // The lower border rises toward the angle, so the angle opens to about 120 degrees.
@@ -224,25 +235,36 @@ double LowerJawField(Vec3 p) {
     const double f0 = i / n, f1 = (i + 1) / n;
     const Vec3 a = path[i], b = path[i + 1];
     d = std::min(d, Plate(p, {a.x, a.y, top(f0)}, {b.x, b.y, top(f1)}, {b.x, b.y, bottom(f1) + 0.2},
-                          {a.x, a.y, bottom(f0) + 0.2}, 0.42));
+                          {a.x, a.y, bottom(f0) + 0.2}, 0.5 - 0.12 * f0));
     // A rounded lower border, thicker than the plate above it.
-    d = std::min(d, sdf::TaperedCapsule(p, {a.x * 1.02, a.y * 1.08, bottom(f0) + 0.45},
-                                        {b.x * 1.02, b.y * 1.08, bottom(f1) + 0.45}, 0.7 - 0.2 * f0,
+    d = std::min(d, sdf::TaperedCapsule(p, {a.x * 1.02, a.y * 1.04, bottom(f0) + 0.45},
+                                        {b.x * 1.02, b.y * 1.04, bottom(f1) + 0.45}, 0.7 - 0.2 * f0,
                                         0.7 - 0.2 * f1));
   }
-  d = SmoothUnion(d, Ellipsoid(p, {8.35, 0.0, -10.55}, {0.8, 2.1, 0.95}), 0.7);  // chin
-  // The ramus rises from the angle to two processes: the coronoid in front, a thin
-  // blade that slips up under the arch, and the condyle behind, the joint's head in
-  // front of the ear; the notch between them is open.
-  const Vec3 angle{1.55, 4.85, -9.3}, front{3.6, 4.45, -8.2}, coronoid{2.95, 4.55, -4.15}, notch{1.45, 4.75, -5.45},
-      neck{0.15, 4.9, -4.55};
+  d = SmoothUnion(d, Ellipsoid(p, {8.4, 0.0, -10.5}, {0.9, 2.1, 1.05}), 0.8);  // chin
+  // The ramus rises from the angle to two processes: the coronoid in front, which
+  // slips up under the arch, and the condyle behind, the joint's head in front of
+  // the ear; the notch between them is open. It is bone of real thickness, thicker
+  // at the angle, and grows out of the body instead of standing beside it.
+  const Vec3 angle{1.55, 4.85, -9.3}, front{3.9, 4.2, -8.1}, coronoid{2.95, 4.55, -4.3}, notch{1.45, 4.75, -5.6},
+      neck{0.15, 4.9, -4.7};
   d = SmoothUnion(d, std::min({sdf::Triangle(p, angle, front, notch), sdf::Triangle(p, front, coronoid, notch),
                                sdf::Triangle(p, angle, notch, neck)}) -
-                         0.3,
-                  0.8);
-  d = SmoothUnion(d, sdf::TaperedCapsule(p, angle + Vec3{0, 0.1, 0}, neck, 0.5, 0.38), 0.5);  // back border
-  d = SmoothUnion(d, sdf::TaperedCapsule(p, front, coronoid, 0.42, 0.2), 0.4);               // front border
+                         0.42,
+                  0.6);
+  d = SmoothUnion(d, Ellipsoid(p, {1.85, 4.8, -8.9}, {1.0, 0.4, 0.8}), 0.4);                 // angle
+  // Behind the last molar the body rises into the ramus's inner face, closing
+  // the corner between the tooth row and the coronoid.
+  d = SmoothUnion(d, Ellipsoid(p, {3.0, 2.8, -6.9}, {0.95, 0.95, 0.7}), 0.6);
+  d = SmoothUnion(d, sdf::TaperedCapsule(p, angle + Vec3{0, 0.05, 0}, neck, 0.55, 0.42), 0.6);  // back border
+  d = SmoothUnion(d, sdf::TaperedCapsule(p, front, coronoid, 0.55, 0.28), 0.5);               // front border
+  // The front border runs on down and forward along the outside of the body,
+  // fading out under the molars.
+  d = SmoothUnion(d, sdf::TaperedCapsule(p, {5.6, 3.7, -9.0}, front, 0.2, 0.55), 0.6);
   d = SmoothUnion(d, Ellipsoid(p, {0.05, 4.85, -3.95}, {0.55, 1.05, 0.45}), 0.4);            // condyle
+  // The bone the lower teeth stand in, filling between their necks as the upper
+  // jaw's ridge does.
+  d = SmoothUnion(d, RidgeField(p, arches.lower, -7.35, 0.55), 0.5);
   if (p.z < -5.5 && p.z > -9.5 && p.x > 2.0) d = SmoothUnion(d, TeethField(p, arches.lower), 0.25);
   return d;
 }
@@ -264,7 +286,7 @@ struct Box {
 double SkullCm(Vec3 p) {
   p.y = std::fabs(p.y);
   static const Box temple{{-5.0, 5.0, -5.8}, {8.2, 10.8, 4.0}}, line{{-5.9, 4.7, -2.7}, {7.3, 6.4, 4.3}},
-      cheek{{-1.9, 3.5, -4.2}, {7.7, 6.6, 0.9}}, base{{-9.6, 0.0, -6.0}, {-0.5, 5.8, -0.6}},
+      cheek{{-1.9, 2.8, -5.6}, {8.3, 6.7, 0.9}}, base{{-9.6, 0.0, -6.0}, {-0.5, 5.8, -0.6}},
       hole{{-4.5, 0.0, -6.6}, {-0.4, 7.5, 0.2}}, upperJaw{{0.0, 0.0, -7.5}, {9.8, 5.0, -4.0}},
       face{{0.8, 0.0, -6.0}, {12.5, 5.5, 0.6}}, lowerJaw{{-0.6, 0.0, -11.9}, {9.5, 6.0, -3.4}};
   double d = SmoothUnion(VaultField(p), UpperFaceField(p), 1.2);

@@ -265,6 +265,72 @@ TEST_F(SkullAnatomy, ProcessesOfTheJawAndTheMastoidStandOut) {
   }
 }
 
+// The lower jaw is bone of some thickness all the way up its rear branch, not a
+// blade, and the arch is a bar rather than a plate: measured across, from the side.
+TEST_F(SkullAnatomy, RamusAndArchHaveTheThicknessOfBone) {
+  const Caliper c(Mesh());
+  struct Section {
+    const char* name;
+    Vec3 inside;  // a point in the bone (cm)
+    int axis;
+    double lo, hi;  // its thickness along the axis there (mm)
+  };
+  const Section sections[] = {
+      {"ramus, narrowest", {1.6, 4.75, -6.8}, 1, 8, 12},
+      {"ramus at the angle", {1.9, 4.75, -8.8}, 1, 10, 16},
+      {"arch, across", {2.5, 6.2, -3.0}, 1, 5, 9},
+      {"arch, up and down", {2.5, 6.2, -3.0}, 2, 5, 9},
+  };
+  for (const Section& s : sections) {
+    const double at = s.axis == 1 ? s.inside.y : s.inside.z;
+    // Crossings come from the positive side, so they run downward along the axis.
+    const std::vector<double> crossings = c.Crossings(s.inside, s.axis, 1);
+    double mm = 0;
+    for (size_t i = 0; i + 1 < crossings.size(); ++i)
+      if (crossings[i] >= at && crossings[i + 1] <= at) mm = (crossings[i] - crossings[i + 1]) * 10;
+    EXPECT_GE(mm, s.lo) << s.name;
+    EXPECT_LE(mm, s.hi) << s.name;
+    std::printf("%-26s %6.1f mm  (%g-%g)\n", s.name, mm, s.lo, s.hi);
+  }
+}
+
+// Turning, the face must not show daylight through the side of the head: under the
+// cheekbone, in front of the jaw's ramus and between the tooth rows, a level ray
+// from any front three-quarter direction meets bone.
+TEST_F(SkullAnatomy, NoDaylightBetweenCheekAndJawFromTheFrontQuarter) {
+  const MeshData& mesh = Mesh();
+  auto hits = [&](Vec3 o, Vec3 dir) {
+    for (const vtl::TMeshTriangle& t : mesh.triangles) {
+      auto at = [&](std::int32_t i) {
+        const vtl::D3DVECTOR& v = mesh.positions[i];
+        return Vec3{v.x, v.y, v.z};
+      };
+      const Vec3 a = at(t.V0), e1 = at(t.V1) - a, e2 = at(t.V2) - a;
+      const Vec3 pv{dir.y * e2.z - dir.z * e2.y, dir.z * e2.x - dir.x * e2.z, dir.x * e2.y - dir.y * e2.x};
+      const double det = vtl::sdf::Dot(e1, pv);
+      if (std::fabs(det) < 1e-12) continue;
+      const Vec3 tv = o - a;
+      const double u = vtl::sdf::Dot(tv, pv) / det;
+      if (u < 0 || u > 1) continue;
+      const Vec3 qv{tv.y * e1.z - tv.z * e1.y, tv.z * e1.x - tv.x * e1.z, tv.x * e1.y - tv.y * e1.x};
+      const double v = vtl::sdf::Dot(dir, qv) / det;
+      if (v >= 0 && u + v <= 1) return true;
+    }
+    return false;
+  };
+  for (double deg : {20.0, 35.0, 50.0, 65.0}) {
+    const double r = deg * 3.14159265358979 / 180;
+    const Vec3 dir{-std::cos(r), -std::sin(r), 0};
+    int open = 0;
+    for (double z = -4.0; z >= -7.6; z -= 0.3)
+      for (double x = 2.5; x <= 6.5; x += 0.3) {
+        const Vec3 through = vtl::SkullFromCm({x, 4.2, z});
+        if (!hits(through, dir)) ++open;
+      }
+    EXPECT_EQ(open, 0) << deg << " degrees from the front";
+  }
+}
+
 TEST_F(SkullAnatomy, FitsTheTriangleBudgetWithUnitSmoothNormals) {
   const MeshData& mesh = Mesh();
   EXPECT_LE(mesh.triangles.size(), 12000u);
