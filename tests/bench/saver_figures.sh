@@ -1,16 +1,102 @@
 #!/usr/bin/env bash
-# Figures of the saver under Wine (printed, never asserted): time from process start
-# to the first presented frame beside a minimal Direct3D 8 program, frames per second
-# reached at TimingFPS 50 and 1000, CPU time per second and peak memory.
-#   bash tests/bench/saver_figures.sh        (after both builds)
-E2E_BED_OPTIONS="--timeout 600"
+# Figures of the saver under Wine (printed, never asserted), beside its floor: a
+# minimal Direct3D 8 program (floord3d8) that draws the same geometry with the same
+# states and presents the same way, and a bare device (mind3d8) for memory.
+#   bash tests/bench/saver_figures.sh [--runs N] [--seconds S] [--profile]
+# (after both builds). Each figure is the median of N runs (default 3) of S seconds
+# (default 10), floor and saver taking turns; the load average is printed beside each.
+# --profile adds the floor's variants, whose differences split a frame's cost.
+E2E_BED_OPTIONS="--timeout 1800"
 source "$(dirname "$0")/../e2e/lib.sh"
+runs=3 seconds=10 profile=0
+while (($#)); do
+    case $1 in
+        --runs) runs=$2; shift ;;
+        --seconds) seconds=$2; shift ;;
+        --profile) profile=1 ;;
+        *) echo "usage: saver_figures.sh [--runs N] [--seconds S] [--profile]" >&2; exit 2 ;;
+    esac
+    shift
+done
 settings_reset
 setting EnableSounds 0
-echo "== minimal Direct3D 8 program (3 runs)"
-for _ in 1 2 3; do timeout 120 wine "$VTL_WIN_BIN/mind3d8.exe" 2>/dev/null | tr -d '\r'; done
-for fps in 50 1000; do
-    echo "== scene at TimingFPS $fps (10 s)"
-    timeout 120 wine "$VTL_WIN_BIN/scenefigures.exe" "$fps" 10 2>/dev/null | tr -d '\r'
+
+assets=$WINEBED_DIR/floor-assets
+rm -rf "$assets"
+"$VTL_NATIVE_BIN/vtlpack" extract "$VTL_WIN_BIN/vtl3d.pak" "$assets" >/dev/null
+assets_win=$(winepath -w "$assets" 2>/dev/null | tr -d '\r')
+
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+# value KEY TEXT: the number after KEY in a figures program's output.
+value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
+median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ a[NR] = $1 } END { if (NR) print a[int((NR + 1) / 2)]; else print "n/a" }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+figures() { timeout 180 wine "$@" 2>/dev/null | tr -d '\r'; }
+
+echo "== bare Direct3D 8 device ($runs runs)"
+bare_mb=""
+for ((i = 0; i < runs; i++)); do
+    out=$(figures "$VTL_WIN_BIN/mind3d8.exe")
+    bare_mb+=" $(value peak-mb "$out")"
+    echo "bare: first-present-ms $(value first-present-ms "$out") peak-mb $(value peak-mb "$out")   load $(load)"
 done
-echo "== load average during the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+bare_mb=$(median <<<"$bare_mb")
+
+declare -A fps cpu cpf mb F C P M
+for timing in 50 1000; do
+    echo "== TimingFPS $timing, $runs runs of $seconds s each, floor and saver in turn"
+    for who in floor saver; do fps[$who]="" cpu[$who]="" cpf[$who]="" mb[$who]=""; done
+    for ((i = 0; i < runs; i++)); do
+        for who in floor saver; do
+            if [[ $who == floor ]]; then
+                out=$(figures "$VTL_WIN_BIN/floord3d8.exe" "$assets_win" "$timing" "$seconds" full)
+            else
+                out=$(figures "$VTL_WIN_BIN/scenefigures.exe" "$timing" "$seconds")
+            fi
+            f=$(value frames-per-second "$out") c=$(value cpu-ms-per-second "$out")
+            pf=$(value cpu-ms-per-frame "$out") m=$(value peak-mb "$out")
+            fps[$who]+=" $f" cpu[$who]+=" $c" cpf[$who]+=" $pf" mb[$who]+=" $m"
+            printf '%-5s frames/s %6s  cores %5s  cpu-ms/frame %6s  peak-mb %6s   load %s\n' \
+                "$who" "$f" "$(awk -v c="$c" 'BEGIN { printf "%.2f", c / 1000 }')" "$pf" "$m" "$(load)"
+        done
+    done
+    for who in floor saver; do
+        F[$timing.$who]=$(median <<<"${fps[$who]}")
+        C[$timing.$who]=$(median <<<"${cpu[$who]}")
+        P[$timing.$who]=$(median <<<"${cpf[$who]}")
+        M[$timing.$who]=$(median <<<"${mb[$who]}")
+    done
+done
+
+echo "== summary (medians; load average now $(load))"
+for timing in 50 1000; do
+    for who in floor saver; do
+        printf 'TimingFPS %-4s %-5s frames/s %6s  cores %5s  cpu-ms/frame %6s\n' "$timing" "$who" \
+            "${F[$timing.$who]}" "$(awk -v c="${C[$timing.$who]}" 'BEGIN { printf "%.2f", c / 1000 }')" \
+            "${P[$timing.$who]}"
+    done
+    # Frame cost: wall time per frame where frames are not paced, CPU time per frame
+    # everywhere (the load-independent one).
+    wall=$(awk -v s="${F[$timing.saver]}" -v f="${F[$timing.floor]}" \
+        'BEGIN { if (s > 0 && f > 0) printf "%.2f", (1000 / s) / (1000 / f); else print "n/a" }')
+    echo "TimingFPS $timing saver/floor: frames/s $(ratio "${F[$timing.saver]}" "${F[$timing.floor]}")" \
+        " cores $(ratio "${C[$timing.saver]}" "${C[$timing.floor]}")" \
+        " cpu per frame $(ratio "${P[$timing.saver]}" "${P[$timing.floor]}")  wall per frame $wall"
+done
+saver_mb=$(echo "${M[50.saver]} ${M[1000.saver]}" | tr ' ' '\n' | sort -g | tail -n1)
+floor_mb=$(echo "${M[50.floor]} ${M[1000.floor]}" | tr ' ' '\n' | sort -g | tail -n1)
+echo "peak memory MB: saver $saver_mb  floor $floor_mb  bare device $bare_mb" \
+    " saver/bare $(ratio "$saver_mb" "$bare_mb")  saver/floor $(ratio "$saver_mb" "$floor_mb")"
+
+if ((profile)); then
+    echo "== floor variants, unpaced (TimingFPS 1000), $seconds s each"
+    for variant in clear background skull plain tinyskull nofront nopresent full; do
+        out=$(figures "$VTL_WIN_BIN/floord3d8.exe" "$assets_win" 1000 "$seconds" "$variant")
+        f=$(value frames-per-second "$out")
+        printf '%-10s frames/s %6s  ms/frame %6s  cpu-ms/frame %6s  in-calls %6s  in-present %6s   load %s\n' \
+            "$variant" "$f" "$(awk -v f="$f" 'BEGIN { if (f > 0) printf "%.1f", 1000 / f }')" \
+            "$(value cpu-ms-per-frame "$out")" "$(value calls-ms-per-frame "$out")" \
+            "$(value present-ms-per-frame "$out")" "$(load)"
+    done
+fi
+echo "== load average at the end: $(load)"
