@@ -90,13 +90,13 @@ echo "peak memory MB: saver $saver_mb  floor $floor_mb  bare device $bare_mb" \
 
 if ((profile)); then
     echo "== floor variants, unpaced (TimingFPS 1000), $seconds s each"
-    for variant in clear background skull plain tinyskull nofront nopresent full; do
+    for variant in clear background skull plain tinyskull backonly full zclear point writeonly; do
         out=$(figures "$VTL_WIN_BIN/floord3d8.exe" "$assets_win" 1000 "$seconds" "$variant")
         f=$(value frames-per-second "$out")
-        printf '%-10s frames/s %6s  ms/frame %6s  cpu-ms/frame %6s  in-calls %6s  in-present %6s   load %s\n' \
+        printf '%-10s frames/s %6s  ms/frame %6s  cpu-ms/frame %6s  in-present %6s  peak-mb %6s   load %s\n' \
             "$variant" "$f" "$(awk -v f="$f" 'BEGIN { if (f > 0) printf "%.1f", 1000 / f }')" \
-            "$(value cpu-ms-per-frame "$out")" "$(value calls-ms-per-frame "$out")" \
-            "$(value present-ms-per-frame "$out")" "$(load)"
+            "$(value cpu-ms-per-frame "$out")" "$(value present-ms-per-frame "$out")" "$(value peak-mb "$out")" \
+            "$(load)"
     done
 fi
 echo "== load average at the end: $(load)"
