@@ -80,36 +80,133 @@ Vec3 ProjectToSurface(const Field& field, Vec3 p, double h) {
 
 namespace {
 
+// A symmetric 4 x 4 error quadric: the sum over planes n.p + d = 0 of w (n.p + d)^2,
+// kept as its ten distinct entries.
+struct Quadric {
+  double a2 = 0, ab = 0, ac = 0, ad = 0, b2 = 0, bc = 0, bd = 0, c2 = 0, cd = 0, d2 = 0;
+
+  static Quadric Plane(Vec3 n, double d, double w) {
+    return {w * n.x * n.x, w * n.x * n.y, w * n.x * n.z, w * n.x * d, w * n.y * n.y,
+            w * n.y * n.z, w * n.y * d,   w * n.z * n.z, w * n.z * d, w * d * d};
+  }
+  Quadric& operator+=(const Quadric& q) {
+    a2 += q.a2, ab += q.ab, ac += q.ac, ad += q.ad, b2 += q.b2;
+    bc += q.bc, bd += q.bd, c2 += q.c2, cd += q.cd, d2 += q.d2;
+    return *this;
+  }
+  double Error(Vec3 p) const {
+    return p.x * (a2 * p.x + 2 * (ab * p.y + ac * p.z + ad)) + p.y * (b2 * p.y + 2 * (bc * p.z + bd)) +
+           p.z * (c2 * p.z + 2 * cd) + d2;
+  }
+  // The point of least error, when the quadric pins one down: planes meeting at a
+  // corner or along a crease do, a flat or evenly curved patch barely does.
+  bool Minimum(Vec3& out) const {
+    const double m00 = b2 * c2 - bc * bc, m01 = ac * bc - ab * c2, m02 = ab * bc - ac * b2;
+    const double det = a2 * m00 + ab * m01 + ac * m02;
+    const double scale = a2 + b2 + c2;
+    if (!(std::fabs(det) > 1e-9 * scale * scale * scale)) return false;
+    const double m11 = a2 * c2 - ac * ac, m12 = ab * ac - a2 * bc, m22 = a2 * b2 - ab * ab;
+    const Vec3 r{-ad, -bd, -cd};
+    out = Vec3{m00 * r.x + m01 * r.y + m02 * r.z, m01 * r.x + m11 * r.y + m12 * r.z,
+               m02 * r.x + m12 * r.y + m22 * r.z} *
+          (1.0 / det);
+    return true;
+  }
+};
+
+// Garland and Heckbert's edge collapse: every vertex carries the quadric of the
+// planes of the faces around it as generated, an edge costs the quadric error of
+// the point it would merge into, and the cheapest edge goes first. Flat and gently
+// curved bone merges away; creases, rims, teeth and the outline keep their
+// vertices. Ties fall to the lower vertex numbers, so the result depends on the
+// input alone.
 class Simplifier {
  public:
   Simplifier(GenMesh& mesh, const Field& field, double h) : mesh_(mesh), field_(field), h_(h) {
     alive_.assign(mesh.triangles.size(), true);
     around_.resize(mesh.positions.size());
-    for (size_t t = 0; t < mesh.triangles.size(); ++t)
-      for (int v : mesh.triangles[t]) around_[v].push_back(static_cast<int>(t));
-    for (size_t t = 0; t < mesh.triangles.size(); ++t)
-      for (int k = 0; k < 3; ++k) Push(mesh.triangles[t][k], mesh.triangles[t][(k + 1) % 3]);
+    quadric_.resize(mesh.positions.size());
+    version_.assign(mesh.positions.size(), 0);
+    normal_.reserve(mesh.positions.size());
+    for (const Vec3& p : mesh.positions) normal_.push_back(Gradient(field, p, h));
+    for (size_t t = 0; t < mesh.triangles.size(); ++t) {
+      const auto& tri = mesh.triangles[t];
+      for (int v : tri) around_[v].push_back(static_cast<int>(t));
+      const Vec3 p0 = mesh.positions[tri[0]];
+      const Vec3 n = Cross(mesh.positions[tri[1]] - p0, mesh.positions[tri[2]] - p0);
+      const double area2 = Length(n);
+      if (area2 == 0) continue;
+      const Vec3 unit = n * (1.0 / area2);
+      const Quadric q = Quadric::Plane(unit, -Dot(unit, p0), area2);
+      for (int v : tri) quadric_[v] += q;
+    }
     live_ = static_cast<int>(mesh.triangles.size());
   }
 
   void Run(int target) {
-    while (live_ > target && !queue_.empty()) {
-      const auto [len, u, v] = queue_.top();
-      queue_.pop();
-      if (around_[u].empty() || around_[v].empty()) continue;
-      const double now = Dot(mesh_.positions[u] - mesh_.positions[v], mesh_.positions[u] - mesh_.positions[v]);
-      if (now != len) continue;  // stale entry: the edge moved or no longer exists
-      if (!Shared(u, v)) continue;
-      Collapse(u, v);
+    // An edge refused once (it would have folded or thinned a face) may be fine
+    // after its neighbours have moved, so the remaining edges are queued afresh
+    // until a round gets no further.
+    for (int before = live_ + 1; live_ > target && live_ < before;) {
+      before = live_;
+      QueueAllEdges();
+      while (live_ > target && !queue_.empty()) {
+        const Entry e = queue_.top();
+        queue_.pop();
+        if (version_[e.u] != e.versionU || version_[e.v] != e.versionV) continue;  // stale
+        if (around_[e.u].empty() || around_[e.v].empty() || !Shared(e.u, e.v)) continue;
+        Collapse(e.u, e.v, e.target);
+      }
     }
     Compact();
   }
 
  private:
+  struct Entry {
+    double cost;
+    int u, v;
+    unsigned versionU, versionV;
+    Vec3 target;
+    bool operator>(const Entry& o) const {
+      if (cost != o.cost) return cost > o.cost;
+      if (u != o.u) return u > o.u;
+      return v > o.v;
+    }
+  };
+
+  void QueueAllEdges() {
+    queue_ = {};
+    for (size_t t = 0; t < mesh_.triangles.size(); ++t) {
+      if (!alive_[t]) continue;
+      for (int k = 0; k < 3; ++k) {
+        const int a = mesh_.triangles[t][k], b = mesh_.triangles[t][(k + 1) % 3];
+        if (a < b) Push(a, b);  // each edge once: the closed surface has it both ways
+      }
+    }
+  }
+
   void Push(int a, int b) {
     if (a > b) std::swap(a, b);
-    const Vec3 d = mesh_.positions[a] - mesh_.positions[b];
-    queue_.emplace(Dot(d, d), a, b);
+    Quadric q = quadric_[a];
+    q += quadric_[b];
+    const Vec3 pa = mesh_.positions[a], pb = mesh_.positions[b], mid = (pa + pb) * 0.5;
+    Vec3 best = mid;
+    double cost = q.Error(mid);
+    Vec3 opt;
+    // The optimum is trusted only near the edge: far off it, it is an artefact of
+    // nearly parallel planes.
+    if (q.Minimum(opt) && Dot(opt - mid, opt - mid) <= Dot(pa - pb, pa - pb)) {
+      const double e = q.Error(opt);
+      if (e < cost) cost = e, best = opt;
+    }
+    for (const Vec3& end : {pa, pb}) {
+      const double e = q.Error(end);
+      if (e < cost) cost = e, best = end;
+    }
+    // Edges of faces that disagree with their own smooth normals (slivers the
+    // extraction leaves where blends meet) go first, at no cost.
+    if (InsideOut(a, b)) cost = 0;
+    queue_.push({std::max(cost, 0.0), a, b, version_[a], version_[b], best});
   }
 
   std::vector<int> Ring(int v) const {
@@ -122,6 +219,22 @@ class Simplifier {
     return ring;
   }
 
+  bool InsideOut(int a, int b) const {
+    for (int t : around_[a]) {
+      const auto& tri = mesh_.triangles[t];
+      if (tri[0] != b && tri[1] != b && tri[2] != b) continue;
+      const Vec3 p0 = mesh_.positions[tri[0]];
+      const Vec3 n = Cross(mesh_.positions[tri[1]] - p0, mesh_.positions[tri[2]] - p0);
+      for (int w : tri)
+        if (Dot(n, normal_[w]) <= 0) return true;
+    }
+    return false;
+  }
+
+  static double LongestEdge2(const Vec3 (&c)[3]) {
+    return std::max({Dot(c[1] - c[0], c[1] - c[0]), Dot(c[2] - c[1], c[2] - c[1]), Dot(c[0] - c[2], c[0] - c[2])});
+  }
+
   bool Shared(int u, int v) const {
     for (int t : around_[u])
       for (int w : mesh_.triangles[t])
@@ -129,7 +242,7 @@ class Simplifier {
     return false;
   }
 
-  void Collapse(int u, int v) {
+  void Collapse(int u, int v, Vec3 wanted) {
     // Link condition: u and v may share only the two vertices opposite their edge.
     const std::vector<int> ru = Ring(u), rv = Ring(v);
     std::vector<int> common;
@@ -139,7 +252,8 @@ class Simplifier {
     // into a flat double-sided sliver.
     for (int w : common)
       if (Ring(w).size() <= 3) return;
-    const Vec3 target = ProjectToSurface(field_, (mesh_.positions[u] + mesh_.positions[v]) * 0.5, h_);
+    const Vec3 target = ProjectToSurface(field_, wanted, h_);
+    const Vec3 targetNormal = Gradient(field_, target, h_);
     // No face around either end may turn over or collapse to a sliver.
     for (int end : {u, v})
       for (int t : around_[end]) {
@@ -154,13 +268,25 @@ class Simplifier {
         const Vec3 n1 = Cross(after[1] - after[0], after[2] - after[0]);
         const double l0 = Length(n0), l1 = Length(n1);
         if (l1 == 0 || Dot(n0, n1) < 0.3 * l0 * l1) return;
-        // Keep triangles from getting needle-thin: area against the longest edge.
-        const double e = std::max({Dot(after[1] - after[0], after[1] - after[0]),
-                                   Dot(after[2] - after[1], after[2] - after[1]),
-                                   Dot(after[0] - after[2], after[0] - after[2])});
-        if (l1 < 0.08 * e) return;
+        // A face must also agree with the smooth normals it will be shaded with,
+        // or the light would show it inside out; a sliver of the extraction that
+        // already disagrees may be merged away.
+        bool agreed = true, agrees = true;
+        for (int k = 0; k < 3; ++k) {
+          agreed = agreed && Dot(n0, normal_[tri[k]]) > 0;
+          agrees = agrees && Dot(n1, (tri[k] == u || tri[k] == v) ? targetNormal : normal_[tri[k]]) > 0;
+        }
+        if (agreed && !agrees) return;
+        // Keep triangles from getting needle-thin (area against the longest edge),
+        // though a sliver of the extraction may stay one while it gets no thinner.
+        const double q1 = l1 / LongestEdge2(after);
+        if (q1 < 0.08 && q1 < l0 / LongestEdge2(before)) return;
       }
     mesh_.positions[u] = target;
+    normal_[u] = targetNormal;
+    quadric_[u] += quadric_[v];
+    ++version_[u];
+    ++version_[v];
     std::vector<int> keep;
     for (int t : around_[u]) {
       const auto& tri = mesh_.triangles[t];
@@ -202,7 +328,7 @@ class Simplifier {
         if (r < 0) {
           r = static_cast<int>(out.positions.size());
           out.positions.push_back(mesh_.positions[mesh_.triangles[t][k]]);
-          out.normals.push_back(Gradient(field_, out.positions.back(), h_));
+          out.normals.push_back(normal_[mesh_.triangles[t][k]]);
         }
         tri[k] = r;
       }
@@ -216,8 +342,10 @@ class Simplifier {
   double h_;
   std::vector<bool> alive_;
   std::vector<std::vector<int>> around_;
+  std::vector<Quadric> quadric_;
+  std::vector<Vec3> normal_;
+  std::vector<unsigned> version_;
   int live_ = 0;
-  using Entry = std::tuple<double, int, int>;
   std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue_;
 };
 

@@ -73,10 +73,11 @@ Vec3 Gradient(const Field& field, Vec3 p, double h);
 // Moves p onto the zero level set by a few Newton steps along the gradient.
 Vec3 ProjectToSurface(const Field& field, Vec3 p, double h);
 
-// Collapses the shortest edges of a closed two-manifold mesh until at most
-// targetTriangles remain, never where that would pinch the surface (the link
-// condition) or turn a face over; merged vertices are put back on the field's
-// surface and get fresh normals. Texture coordinates are dropped.
+// Collapses the edges of a closed two-manifold mesh in the order of their quadric
+// error (the least visible first) until at most targetTriangles remain, never where
+// that would pinch the surface (the link condition) or turn a face over; merged
+// vertices are put back on the field's surface and every vertex gets the field's
+// gradient as its smooth normal. Texture coordinates are dropped.
 void Simplify(GenMesh& mesh, const Field& field, int targetTriangles, double h);
 
 // Drops every piece of the surface but the one with the most triangles: specks

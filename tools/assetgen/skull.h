@@ -17,7 +17,7 @@
 namespace vtl {
 
 inline constexpr double kSkullScale = 0.034;  // model units per centimetre
-inline constexpr int kSkullTriangles = 36000;
+inline constexpr int kSkullTriangles = 12000;
 
 // Signed distance (centimetres) of a skull-model point from the bone surface.
 double SkullField(sdf::Vec3 model);

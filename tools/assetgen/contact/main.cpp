@@ -6,14 +6,17 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "contact/legacy_skull.h"
 #include "contact/png.h"
 #include "contact/readers.h"
 #include "engine/e3dmath.h"
 #include "engine/voxamesh.h"
 #include "preview.h"
 #include "raster.h"
+#include "skull.h"
 
 namespace {
 
@@ -123,6 +126,18 @@ RgbImage Waveform(const std::string& path) {
   return out;
 }
 
+// The skull from the front, both sides and the back as the scene tips it, and from
+// straight below with the face up: the five sides a turning skull must read from.
+std::vector<RgbImage> FiveSides(const MeshData& skull) {
+  const float deg = 3.14159265f / 180.0f;
+  const vtl::D3DMATRIX below =
+      vtl::MatrixMultiply(vtl::MakeRotationZMatrix(-90 * deg), vtl::MakeRotationXMatrix(180 * deg));
+  std::vector<RgbImage> views;
+  for (float a : {-90.0f, 0.0f, 180.0f, 90.0f}) views.push_back(Model(skull, nullptr, vtl::SkullWorld(a), below));
+  views.push_back(Model(skull, nullptr, below, below));
+  return views;
+}
+
 RgbImage Shrink(const RgbImage& image, int factor) { return factor > 1 ? Raster::Downsample(image, factor) : image; }
 
 }  // namespace
@@ -148,6 +163,14 @@ int main(int argc, char** argv) {
         Model(skull, nullptr, vtl::SkullWorld(-90), top), Model(skull, nullptr, vtl::SkullWorld(0), top),
         Model(skull, nullptr, top, top), Model(skull, nullptr, vtl::SkullWorld(-45), top)};
     vtl::WritePng(out + "/skull_views.png", Tile(views, 4));
+
+    // Before and after: the previous generator's skull on the top row, the one in
+    // the asset files below it, seen from the same five sides.
+    const MeshData old = vtl::ToMeshData(vtl::legacy::BuildLegacySkull());
+    std::printf("previous skull: %zu triangles\n", old.triangles.size());
+    std::vector<RgbImage> compared = FiveSides(old);
+    for (RgbImage& view : FiveSides(skull)) compared.push_back(std::move(view));
+    vtl::WritePng(out + "/skull_old_new.png", Tile(compared, 5));
 
     std::vector<RgbImage> worn;
     for (float a : {-90.0f, -45.0f, 0.0f, 60.0f})
