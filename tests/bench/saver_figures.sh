@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Figures of the saver under Wine (printed, never asserted), beside its floor: a
 # minimal Direct3D 8 program (floord3d8) that draws the same geometry with the same
-# states and presents the same way, and a bare device (mind3d8) for memory.
+# states and presents the same way, and a bare device (mind3d8) for memory and for the
+# time to a first present.
 #   bash tests/bench/saver_figures.sh [--runs N] [--seconds S] [--profile]
 # (after both builds). Each figure is the median of N runs (default 3) of S seconds
 # (default 10), floor and saver taking turns; the load average is printed beside each.
@@ -34,13 +35,14 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else
 figures() { timeout 180 wine "$@" 2>/dev/null | tr -d '\r'; }
 
 echo "== bare Direct3D 8 device ($runs runs)"
-bare_mb=""
+bare_mb="" bare_start=""
 for ((i = 0; i < runs; i++)); do
     out=$(figures "$VTL_WIN_BIN/mind3d8.exe")
-    bare_mb+=" $(value peak-mb "$out")"
+    bare_mb+=" $(value peak-mb "$out")" bare_start+=" $(value first-present-ms "$out")"
     echo "bare: first-present-ms $(value first-present-ms "$out") peak-mb $(value peak-mb "$out")   load $(load)"
 done
-bare_mb=$(median <<<"$bare_mb")
+bare_mb=$(median <<<"$bare_mb") bare_start=$(median <<<"$bare_start")
+saver_start=""
 
 declare -A fps cpu cpf mb F C P M
 for timing in 50 1000; do
@@ -56,6 +58,7 @@ for timing in 50 1000; do
             f=$(value frames-per-second "$out") c=$(value cpu-ms-per-second "$out")
             pf=$(value cpu-ms-per-frame "$out") m=$(value peak-mb "$out")
             fps[$who]+=" $f" cpu[$who]+=" $c" cpf[$who]+=" $pf" mb[$who]+=" $m"
+            [[ $who == saver ]] && saver_start+=" $(value first-frame-ms "$out")"
             printf '%-5s frames/s %6s  cores %5s  cpu-ms/frame %6s  peak-mb %6s   load %s\n' \
                 "$who" "$f" "$(awk -v c="$c" 'BEGIN { printf "%.2f", c / 1000 }')" "$pf" "$m" "$(load)"
         done
@@ -88,15 +91,43 @@ floor_mb=$(echo "${M[50.floor]} ${M[1000.floor]}" | tr ' ' '\n' | sort -g | tail
 echo "peak memory MB: saver $saver_mb  floor $floor_mb  bare device $bare_mb" \
     " saver/bare $(ratio "$saver_mb" "$bare_mb")  saver/floor $(ratio "$saver_mb" "$floor_mb")"
 
+echo "first frame ms after process start: saver $(median <<<"$saver_start")  bare device $bare_start"
+
 if ((profile)); then
-    echo "== floor variants, unpaced (TimingFPS 1000), $seconds s each"
-    for variant in clear background skull plain tinyskull backonly full zclear point writeonly; do
-        out=$(figures "$VTL_WIN_BIN/floord3d8.exe" "$assets_win" 1000 "$seconds" "$variant")
-        f=$(value frames-per-second "$out")
-        printf '%-10s frames/s %6s  ms/frame %6s  cpu-ms/frame %6s  in-present %6s  peak-mb %6s   load %s\n' \
-            "$variant" "$f" "$(awk -v f="$f" 'BEGIN { if (f > 0) printf "%.1f", 1000 / f }')" \
-            "$(value cpu-ms-per-frame "$out")" "$(value present-ms-per-frame "$out")" "$(value peak-mb "$out")" \
-            "$(load)"
+    variants="clear background skull plain tinyskull backonly full zclear point writeonly"
+    echo "== floor variants, unpaced (TimingFPS 1000), $runs rounds of $seconds s each, medians"
+    declare -A vf vc vp vm
+    for ((i = 0; i < runs; i++)); do
+        for variant in $variants; do
+            out=$(figures "$VTL_WIN_BIN/floord3d8.exe" "$assets_win" 1000 "$seconds" "$variant")
+            vf[$variant]+=" $(value frames-per-second "$out")" vc[$variant]+=" $(value cpu-ms-per-frame "$out")"
+            vp[$variant]+=" $(value present-ms-per-frame "$out")" vm[$variant]+=" $(value peak-mb "$out")"
+        done
+        echo "round $((i + 1)) done   load $(load)"
     done
+    declare -A wall cpums
+    for variant in $variants; do
+        f=$(median <<<"${vf[$variant]}")
+        wall[$variant]=$(awk -v f="$f" 'BEGIN { if (f > 0) printf "%.1f", 1000 / f; else print 0 }')
+        cpums[$variant]=$(median <<<"${vc[$variant]}")
+        printf '%-10s frames/s %6s  ms/frame %6s  cpu-ms/frame %6s  of which waiting in Present %6s  peak-mb %6s\n' \
+            "$variant" "$f" "${wall[$variant]}" "${cpums[$variant]}" "$(median <<<"${vp[$variant]}")" \
+            "$(median <<<"${vm[$variant]}")"
+    done
+    part() {  # label, variant with, variant without
+        printf '  %-52s %6s ms wall  %6s ms cpu\n' "$1" \
+            "$(awk -v a="${wall[$2]}" -v b="${wall[$3]}" 'BEGIN { printf "%.1f", a - b }')" \
+            "$(awk -v a="${cpums[$2]}" -v b="${cpums[$3]}" 'BEGIN { printf "%.1f", a - b }')"
+    }
+    echo "split of the floor's full frame (differences of medians; load $(load)):"
+    printf '  %-52s %6s ms wall  %6s ms cpu\n' "clear and present (1024x768)" "${wall[clear]}" "${cpums[clear]}"
+    part "picture quad: its pixels (linear filtering, depth)" background clear
+    part "skull and glasses: vertices (and culling)" tinyskull background
+    part "skull and glasses: triangle set-up and pixels" full tinyskull
+    printf '  %-52s %6s ms wall  %6s ms cpu\n' "whole frame" "${wall[full]}" "${cpums[full]}"
+    echo "what an equivalent but different use would change (negative: it would save):"
+    part "clearing depth only" zclear full
+    part "point filtering" point full
+    part "write-only vertex buffers" writeonly full
 fi
 echo "== load average at the end: $(load)"
