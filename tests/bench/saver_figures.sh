@@ -3,24 +3,36 @@
 # minimal Direct3D 8 program (floord3d8) that draws the same geometry with the same
 # states and presents the same way, and a bare device (mind3d8) for memory and for the
 # time to a first present.
-#   bash tests/bench/saver_figures.sh [--runs N] [--seconds S] [--profile]
+#   bash tests/bench/saver_figures.sh [--runs N] [--seconds S] [--profile] [--no-csmt]
 # (after both builds). Each figure is the median of N runs (default 3) of S seconds
 # (default 10), floor and saver taking turns; the load average is printed beside each.
 # --profile adds the floor's variants, whose differences split a frame's cost.
+# --no-csmt runs everything with Wine's Direct3D command-stream thread off (the bed's
+# own prefix, put back at the end): that thread and the caller's Present poll while
+# they wait, which costs up to a core on top of the drawing (docs/wine-and-windows.md).
 E2E_BED_OPTIONS="--timeout 1800"
 source "$(dirname "$0")/../e2e/lib.sh"
-runs=3 seconds=10 profile=0
+runs=3 seconds=10 profile=0 csmt=1
 while (($#)); do
     case $1 in
         --runs) runs=$2; shift ;;
         --seconds) seconds=$2; shift ;;
         --profile) profile=1 ;;
-        *) echo "usage: saver_figures.sh [--runs N] [--seconds S] [--profile]" >&2; exit 2 ;;
+        --no-csmt) csmt=0 ;;
+        *) echo "usage: saver_figures.sh [--runs N] [--seconds S] [--profile] [--no-csmt]" >&2; exit 2 ;;
     esac
     shift
 done
 settings_reset
 setting EnableSounds 0
+wine_d3d='HKCU\Software\Wine\Direct3D'
+if ((csmt == 0)); then
+    trap 'timeout 60 wine reg delete "$wine_d3d" /v csmt /f >/dev/null 2>&1 || true' EXIT
+    timeout 60 wine reg add "$wine_d3d" /v csmt /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    echo "== Wine's Direct3D command-stream thread: off"
+else
+    echo "== Wine's Direct3D command-stream thread: on (Wine's default)"
+fi
 
 assets=$WINEBED_DIR/floor-assets
 rm -rf "$assets"
