@@ -44,7 +44,15 @@ load() { cut -d' ' -f1-3 /proc/loadavg; }
 value() { awk -v k="$1" '$1 == k { print $2 }' <<<"$2"; }
 median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ a[NR] = $1 } END { if (NR) print a[int((NR + 1) / 2)]; else print "n/a" }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
-figures() { timeout 180 wine "$@" 2>/dev/null | tr -d '\r'; }
+# A run that fails is said on stderr and leaves its figures out of the medians.
+figures() {
+    local out
+    if out=$(timeout 180 wine "$@" 2>"$WINEBED_DIR/figures.err"); then
+        tr -d '\r' <<<"$out"
+    else
+        echo "figures: $(basename "$1") ${*:2} failed with exit $?: $(tail -n 3 "$WINEBED_DIR/figures.err" | tr -d '\r' | tr '\n' ' ')" >&2
+    fi
+}
 
 echo "== bare Direct3D 8 device ($runs runs)"
 bare_mb="" bare_start=""
