@@ -19,6 +19,11 @@ namespace {
 
 const Vec3 kShift{0.5, 0.0, 1.1};  // as the skull: centimetres -> skull model
 
+// Points around a lens outline: the lens and its rim share them. A few dozen keep
+// the outline round at the size the scene shows the glasses; the thin tubes of the
+// temples and the bridge get by with six sides, their smooth normals round them.
+constexpr int kOutlinePoints = 40;
+
 // Skull centimetres -> glasses model (the inverse of the scene's placement).
 Vec3 CmToGlasses(Vec3 cm) {
   const Vec3 m = (cm + kShift) * kSkullScale;
@@ -128,7 +133,7 @@ std::vector<Vec3> Outline(const LensFrame& f, double inset, int count) {
 }
 
 GenMesh LensSlab(const LensFrame& f, double thickness) {
-  const int count = 72;
+  const int count = kOutlinePoints;
   const std::vector<Vec3> edge = Outline(f, 0.05, count);
   GenMesh m;
   // Two faces, each a fan around the middle, plus the edge band between them.
@@ -202,19 +207,19 @@ GenMesh BuildGlasses() {
   for (double side : {-1.0, 1.0}) {
     const LensFrame f = Lens(side);
     sdf::Append(all, LensSlab(f, 0.22));
-    sdf::Append(all, Tube(Outline(f, 0.0, 72), true, 0.2, 0.14, f.normal, 10));
+    sdf::Append(all, Tube(Outline(f, 0.0, kOutlinePoints), true, 0.2, 0.14, f.normal, 8));
     // Temple: from the hinge at the lens's outer top corner back over the ear.
     const Vec3 hinge = f.centre + f.across * 2.5 + f.up * 0.6 - f.normal * 0.25;
     const std::vector<Vec3> temple =
         Curve({hinge, {hinge.x - 0.6, side * 6.85, -0.9}, {4.0, side * 7.05, -1.05}, {-0.4, side * 6.95, -1.3},
                {-2.0, side * 6.45, -2.2}, {-2.6, side * 6.0, -3.6}},
-              8);
-    sdf::Append(all, Tube(temple, false, 0.22, 0.11, {0, 0, 1}, 8));
+              5);
+    sdf::Append(all, Tube(temple, false, 0.22, 0.11, {0, 0, 1}, 6));
   }
   // The bridge arcs over the nose between the rims' inner top corners.
   const LensFrame l = Lens(-1.0), r = Lens(1.0);
   const Vec3 a = l.centre + l.across * 2.2 + l.up * 0.7, b = r.centre + r.across * 2.2 + r.up * 0.7;
-  sdf::Append(all, Tube(Curve({a, {9.75, -0.6, -0.45}, {9.8, 0.6, -0.45}, b}, 8), false, 0.16, 0.16, {1, 0, 0}, 8));
+  sdf::Append(all, Tube(Curve({a, {9.75, -0.6, -0.45}, {9.8, 0.6, -0.45}, b}, 5), false, 0.16, 0.16, {1, 0, 0}, 6));
   MapToGlasses(all);
   for (const Vec3& p : all.positions) all.uvs.push_back({0.5 + 0.5 * p.x, 0.5 + p.z});
   return all;

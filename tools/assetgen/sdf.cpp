@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <queue>
-#include <tuple>
 #include <unordered_map>
 
 namespace vtl::sdf {
@@ -68,6 +67,7 @@ Vec3 Gradient(const Field& field, Vec3 p, double h) {
 Vec3 ProjectToSurface(const Field& field, Vec3 p, double h) {
   for (int iter = 0; iter < 3; ++iter) {
     const double f = field(p);
+    if (std::fabs(f) < h * 1e-4) break;  // on the surface to far below a vertex's rounding
     const Vec3 g{(field({p.x + h, p.y, p.z}) - field({p.x - h, p.y, p.z})) / (2 * h),
                  (field({p.x, p.y + h, p.z}) - field({p.x, p.y - h, p.z})) / (2 * h),
                  (field({p.x, p.y, p.z + h}) - field({p.x, p.y, p.z - h})) / (2 * h)};
@@ -126,9 +126,13 @@ class Simplifier {
     alive_.assign(mesh.triangles.size(), true);
     around_.resize(mesh.positions.size());
     quadric_.resize(mesh.positions.size());
+    area_.assign(mesh.positions.size(), 0.0);
     version_.assign(mesh.positions.size(), 0);
-    normal_.reserve(mesh.positions.size());
-    for (const Vec3& p : mesh.positions) normal_.push_back(Gradient(field, p, h));
+    normal_ = mesh.normals;
+    if (normal_.size() != mesh.positions.size()) {
+      normal_.clear();
+      for (const Vec3& p : mesh.positions) normal_.push_back(Gradient(field, p, h));
+    }
     for (size_t t = 0; t < mesh.triangles.size(); ++t) {
       const auto& tri = mesh.triangles[t];
       for (int v : tri) around_[v].push_back(static_cast<int>(t));
@@ -138,7 +142,10 @@ class Simplifier {
       if (area2 == 0) continue;
       const Vec3 unit = n * (1.0 / area2);
       const Quadric q = Quadric::Plane(unit, -Dot(unit, p0), area2);
-      for (int v : tri) quadric_[v] += q;
+      for (int v : tri) {
+        quadric_[v] += q;
+        area_[v] += area2;
+      }
     }
     live_ = static_cast<int>(mesh.triangles.size());
   }
@@ -205,7 +212,13 @@ class Simplifier {
     }
     // Edges of faces that disagree with their own smooth normals (slivers the
     // extraction leaves where blends meet) go first, at no cost.
-    if (InsideOut(a, b)) cost = 0;
+    if (OnSliver(a, b)) cost = 0;
+    // The error per unit of area the two ends stand for: the mean squared distance
+    // from the surface as first extracted rather than its sum, so a large plain
+    // patch gives way as readily as a small one and the triangles go where the
+    // surface bends.
+    const double area = area_[a] + area_[b];
+    if (area > 0) cost /= area;
     queue_.push({std::max(cost, 0.0), a, b, version_[a], version_[b], best});
   }
 
@@ -219,14 +232,19 @@ class Simplifier {
     return ring;
   }
 
-  bool InsideOut(int a, int b) const {
+  bool InsideOut(int t) const {
+    const auto& tri = mesh_.triangles[t];
+    const Vec3 p0 = mesh_.positions[tri[0]];
+    const Vec3 n = Cross(mesh_.positions[tri[1]] - p0, mesh_.positions[tri[2]] - p0);
+    for (int w : tri)
+      if (Dot(n, normal_[w]) <= 0) return true;
+    return false;
+  }
+
+  bool OnSliver(int a, int b) const {
     for (int t : around_[a]) {
       const auto& tri = mesh_.triangles[t];
-      if (tri[0] != b && tri[1] != b && tri[2] != b) continue;
-      const Vec3 p0 = mesh_.positions[tri[0]];
-      const Vec3 n = Cross(mesh_.positions[tri[1]] - p0, mesh_.positions[tri[2]] - p0);
-      for (int w : tri)
-        if (Dot(n, normal_[w]) <= 0) return true;
+      if ((tri[0] == b || tri[1] == b || tri[2] == b) && InsideOut(t)) return true;
     }
     return false;
   }
@@ -242,19 +260,10 @@ class Simplifier {
     return false;
   }
 
-  void Collapse(int u, int v, Vec3 wanted) {
-    // Link condition: u and v may share only the two vertices opposite their edge.
-    const std::vector<int> ru = Ring(u), rv = Ring(v);
-    std::vector<int> common;
-    std::set_intersection(ru.begin(), ru.end(), rv.begin(), rv.end(), std::back_inserter(common));
-    if (common.size() != 2) return;
-    // The two opposite vertices lose an edge each; below three they would fold
-    // into a flat double-sided sliver.
-    for (int w : common)
-      if (Ring(w).size() <= 3) return;
-    const Vec3 target = ProjectToSurface(field_, wanted, h_);
-    const Vec3 targetNormal = Gradient(field_, target, h_);
-    // No face around either end may turn over or collapse to a sliver.
+  // Whether every face around u and v, but the two on their edge, stays the right
+  // way round, not needle-thin and (given the merged point's normal) in agreement
+  // with the smooth normals it is shaded with.
+  bool FacesStayGood(int u, int v, Vec3 target, const Vec3* targetNormal) const {
     for (int end : {u, v})
       for (int t : around_[end]) {
         const auto& tri = mesh_.triangles[t];
@@ -267,24 +276,54 @@ class Simplifier {
         const Vec3 n0 = Cross(before[1] - before[0], before[2] - before[0]);
         const Vec3 n1 = Cross(after[1] - after[0], after[2] - after[0]);
         const double l0 = Length(n0), l1 = Length(n1);
-        if (l1 == 0 || Dot(n0, n1) < 0.3 * l0 * l1) return;
-        // A face must also agree with the smooth normals it will be shaded with,
-        // or the light would show it inside out; a sliver of the extraction that
-        // already disagrees may be merged away.
+        if (l1 == 0 || Dot(n0, n1) < 0.3 * l0 * l1) return false;
+        // Needle-thin: area against the longest edge. A sliver of the extraction
+        // may stay one while it gets no thinner.
+        const double q1 = l1 / LongestEdge2(after);
+        if (q1 < 0.08 && q1 < l0 / LongestEdge2(before)) return false;
+        if (targetNormal == nullptr) continue;
+        // A face may not turn against its normals; one that already was (a sliver
+        // where blends meet) may be merged away.
         bool agreed = true, agrees = true;
         for (int k = 0; k < 3; ++k) {
           agreed = agreed && Dot(n0, normal_[tri[k]]) > 0;
-          agrees = agrees && Dot(n1, (tri[k] == u || tri[k] == v) ? targetNormal : normal_[tri[k]]) > 0;
+          agrees = agrees && Dot(n1, (tri[k] == u || tri[k] == v) ? *targetNormal : normal_[tri[k]]) > 0;
         }
-        if (agreed && !agrees) return;
-        // Keep triangles from getting needle-thin (area against the longest edge),
-        // though a sliver of the extraction may stay one while it gets no thinner.
-        const double q1 = l1 / LongestEdge2(after);
-        if (q1 < 0.08 && q1 < l0 / LongestEdge2(before)) return;
+        if (agreed && !agrees) return false;
       }
+    return true;
+  }
+
+  void Collapse(int u, int v, Vec3 wanted) {
+    // Link condition: u and v may share only the two vertices opposite their edge.
+    const std::vector<int> ru = Ring(u), rv = Ring(v);
+    std::vector<int> common;
+    std::set_intersection(ru.begin(), ru.end(), rv.begin(), rv.end(), std::back_inserter(common));
+    if (common.size() != 2) return;
+    // The two opposite vertices lose an edge each; below three they would fold
+    // into a flat double-sided sliver.
+    for (int w : common)
+      if (Ring(w).size() <= 3) return;
+    // The merged point is checked where the quadric wants it first, which turns
+    // most refusals away before the field is asked to put it on the surface.
+    // Where the quadric's point would thin or fold a face, the middle of the edge
+    // or one of its ends may still do: a refused edge hands its turn to a costlier
+    // one, and the triangles saved would go where they are not needed.
+    if (!FacesStayGood(u, v, wanted, nullptr)) {
+      const Vec3 others[] = {(mesh_.positions[u] + mesh_.positions[v]) * 0.5, mesh_.positions[u], mesh_.positions[v]};
+      const Vec3* found = nullptr;
+      for (const Vec3& other : others)
+        if (found == nullptr && FacesStayGood(u, v, other, nullptr)) found = &other;
+      if (found == nullptr) return;
+      wanted = *found;
+    }
+    const Vec3 target = ProjectToSurface(field_, wanted, h_);
+    const Vec3 targetNormal = Gradient(field_, target, h_);
+    if (!FacesStayGood(u, v, target, &targetNormal)) return;
     mesh_.positions[u] = target;
     normal_[u] = targetNormal;
     quadric_[u] += quadric_[v];
+    area_[u] += area_[v];
     ++version_[u];
     ++version_[v];
     std::vector<int> keep;
@@ -334,7 +373,26 @@ class Simplifier {
       }
       out.triangles.push_back(tri);
     }
+    MendNormals(out);
     mesh_ = std::move(out);
+  }
+
+  // Where the field's gradient and a face still disagree (between teeth closer
+  // than the sampling grid, the gradient points sideways across the gap the mesh
+  // bridges), the vertex takes the mean of its faces' normals instead, so the
+  // light sees what the mesh shows.
+  static void MendNormals(GenMesh& m) {
+    std::vector<Vec3> faceSum(m.positions.size());
+    std::vector<bool> wrong(m.positions.size(), false);
+    for (const auto& tri : m.triangles) {
+      const Vec3 n = Cross(m.positions[tri[1]] - m.positions[tri[0]], m.positions[tri[2]] - m.positions[tri[0]]);
+      for (int w : tri) {
+        faceSum[w] = faceSum[w] + n;
+        if (Dot(n, m.normals[w]) <= 0) wrong[w] = true;
+      }
+    }
+    for (size_t i = 0; i < m.positions.size(); ++i)
+      if (wrong[i] && Length(faceSum[i]) > 0) m.normals[i] = Normalized(faceSum[i]);
   }
 
   GenMesh& mesh_;
@@ -343,6 +401,7 @@ class Simplifier {
   std::vector<bool> alive_;
   std::vector<std::vector<int>> around_;
   std::vector<Quadric> quadric_;
+  std::vector<double> area_;
   std::vector<Vec3> normal_;
   std::vector<unsigned> version_;
   int live_ = 0;

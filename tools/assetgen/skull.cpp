@@ -3,6 +3,7 @@
 // surface. Only the right half (y >= 0) is described: the field mirrors |y|.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "detmath.h"
@@ -11,6 +12,7 @@
 namespace vtl {
 
 using sdf::Capsule;
+using sdf::Dot;
 using sdf::Ellipsoid;
 using sdf::RoundBox;
 using sdf::SmoothSubtract;
@@ -102,36 +104,91 @@ double RidgeField(Vec3 p, const std::vector<Tooth>& teeth, double z, double radi
   return std::min(d, Capsule(p, a, b, radius));
 }
 
-double CraniumField(Vec3 p) {
-  double d = Ellipsoid(p, {-0.4, 0.0, 2.6}, {8.5, 6.9, 7.1});
-  d = SmoothUnion(d, Ellipsoid(p, {3.2, 0.0, 3.2}, {5.4, 5.8, 5.6}), 2.0);  // upright forehead
-  d = SmoothUnion(d, Ellipsoid(p, {-1.8, 4.6, -3.3}, {1.2, 1.0, 1.7}), 0.8);  // mastoid
-  d = SmoothUnion(d, Ellipsoid(p, {-0.2, 4.9, -2.7}, {2.2, 1.1, 1.0}), 0.8);  // temporal root of the arch
+// The vault: long and rather low, widest across the parietals, the forehead rising
+// steeply from the brows, the back of the head rounding down into the flatter,
+// forward-sloping nuchal plane under it.
+double VaultField(Vec3 p) {
+  double d = Ellipsoid(p, {-0.25, 0.0, 1.9}, {8.6, 6.45, 6.6});
+  d = SmoothUnion(d, Ellipsoid(p, {3.2, 0.0, 2.6}, {5.4, 5.6, 5.6}), 2.0);          // upright forehead
+  d = SmoothUnion(d, Ellipsoid(p, {-2.6, 4.6, 3.2}, {3.4, 2.3, 2.6}), 2.2);          // parietal eminence
+  d = SmoothUnion(d, Ellipsoid(p, {-6.2, 0.0, 0.8}, {2.8, 4.6, 3.6}), 1.8);          // occipital curve
+  // The nuchal plane: cut flat below a line from under the back of the head to the
+  // rim of the great hole, where the neck muscles hold on.
+  const Vec3 nuchal = sdf::Normalized({-0.62, 0.0, -0.78});
+  d = SmoothSubtract(d, -Dot(p - Vec3{-8.5, 0.0, -1.2}, nuchal), 0.9);
+  return d;
+}
+
+// The temple hollows: bone drawn in behind the eye sockets (the narrow waist of the
+// forehead) and above the cheekbone's arch, bounded above by the temporal line.
+double CarveTemple(Vec3 p, double d) {
+  double fossa = Ellipsoid(p, {1.6, 8.25, -0.9}, {6.6, 2.55, 4.9});
+  fossa = SmoothUnion(fossa, Ellipsoid(p, {2.6, 6.6, -3.2}, {3.0, 1.55, 1.7}), 0.8);  // under the arch
+  return SmoothSubtract(d, fossa, 0.7);
+}
+
+double TemporalLineField(Vec3 p) {
+  const Vec3 line[] = {{7.0, 4.95, 0.5}, {5.4, 5.2, 2.5}, {2.6, 5.7, 3.9}, {-1.0, 6.1, 4.0}, {-4.2, 6.05, 2.9}};
+  double d = 1e9;
+  for (size_t i = 0; i + 1 < std::size(line); ++i) d = std::min(d, Capsule(p, line[i], line[i + 1], 0.22));
+  // Behind, it fades into the vault.
+  return std::min(d, sdf::TaperedCapsule(p, line[std::size(line) - 1], {-5.4, 5.4, 1.0}, 0.22, 0.02));
+}
+
+double CheekField(Vec3 p) {
+  double d = Capsule(p, {6.7, 5.05, 0.3}, {6.2, 5.1, -2.3}, 0.55);                     // lateral orbit rim
+  d = SmoothUnion(d, Ellipsoid(p, {6.1, 4.8, -2.75}, {1.6, 1.3, 1.45}), 0.9);          // cheekbone
+  // The arch: a flat bar standing free of the skull wall, from the cheekbone back
+  // to its root in front of the ear.
+  const Vec3 arch[] = {{5.4, 5.55, -2.85}, {3.2, 6.2, -3.0}, {0.9, 6.3, -3.05}, {-0.3, 5.7, -3.1}};
+  for (size_t i = 0; i + 1 < std::size(arch); ++i)
+    for (double dz : {-0.22, 0.22})
+      d = SmoothUnion(d, Capsule(p, arch[i] + Vec3{0, 0, dz}, arch[i + 1] + Vec3{0, 0, dz}, 0.3), 0.3);
+  d = SmoothUnion(d, Ellipsoid(p, {-0.7, 5.0, -3.05}, {1.2, 0.9, 0.75}), 0.6);         // root of the arch
+  return d;
+}
+
+// The base seen from below and behind: mastoids, the bump and the lines of the
+// neck muscles on the occiput, the condyles the skull rests on.
+double BaseField(Vec3 p) {
+  double d = sdf::TaperedCapsule(p, {-2.1, 4.75, -2.7}, {-1.65, 4.5, -5.5}, 1.0, 0.42);  // mastoid
+  d = std::min(d, Ellipsoid(p, {-8.7, 0.0, -1.35}, {0.55, 1.0, 0.55}));                 // occipital protuberance
+  const Vec3 line[] = {{-8.75, 0.5, -1.3}, {-7.8, 2.6, -1.75}, {-6.1, 4.2, -2.35}, {-3.6, 4.9, -2.8}};
+  for (size_t i = 0; i + 1 < std::size(line); ++i) d = std::min(d, Capsule(p, line[i], line[i + 1], 0.3));
+  d = std::min(d, Ellipsoid(p, {-1.9, 1.75, -4.95}, {1.2, 0.55, 0.5}));                   // occipital condyle
+  return d;
+}
+
+double CarveBase(Vec3 p, double d) {
+  // The great hole: an oval shaft narrowing up into the skull, its walls steep
+  // enough to show dark from below.
+  const Vec3 h{-2.65 + (p.x + 2.65) * (1.5 / 1.8), p.y, p.z};
+  d = SmoothSubtract(d, sdf::TaperedCapsule(h, {-2.65, 0.0, -5.0}, {-2.65, 0.0, 0.0}, 1.5, 0.1), 0.3);
+  d = SmoothSubtract(d, Capsule(p, {-0.95, 7.0, -3.0}, {-0.95, 3.8, -3.0}, 0.45), 0.3);    // ear canal
   return d;
 }
 
 double UpperFaceField(Vec3 p) {
-  double d = Ellipsoid(p, {5.0, 0.0, -0.6}, {3.7, 5.3, 2.4});               // frontal base around the orbits
+  double d = Ellipsoid(p, {5.0, 0.0, -0.6}, {3.4, 5.3, 2.4});               // frontal base around the orbits
   d = SmoothUnion(d, Ellipsoid(p, {4.7, 0.0, -3.4}, {3.9, 3.8, 3.0}), 1.0);  // maxilla
-  d = SmoothUnion(d, Capsule(p, {8.45, 0.9, 0.5}, {7.5, 4.7, 0.3}, 0.75), 1.0);  // brow ridge
-  d = SmoothUnion(d, Capsule(p, {6.7, 5.05, 0.3}, {6.2, 5.1, -2.3}, 0.55), 0.8);  // lateral orbit rim
-  d = SmoothUnion(d, Ellipsoid(p, {6.1, 4.75, -2.75}, {1.6, 1.3, 1.45}), 0.9);  // cheekbone
-  d = SmoothUnion(d, Capsule(p, {5.6, 5.55, -3.0}, {-0.3, 5.7, -3.0}, 0.5), 0.6);  // zygomatic arch
-  d = SmoothUnion(d, Capsule(p, {8.4, 0.0, -0.4}, {9.15, 0.0, -2.6}, 0.62), 0.5);  // nasal bones
+  d = SmoothUnion(d, Capsule(p, {8.4, 1.0, 0.9}, {7.5, 4.7, 0.3}, 0.75), 0.8);   // brow ridge
+  d = SmoothUnion(d, Ellipsoid(p, {8.65, 0.0, 1.3}, {0.65, 1.5, 0.7}), 0.8);     // glabella
+  d = SmoothUnion(d, Capsule(p, {7.8, 0.0, 0.5}, {9.1, 0.0, -2.0}, 0.55), 0.5);  // nasal bones
   return d;
 }
 
 double CarveFace(Vec3 p, double d) {
-  // The sockets are cones running straight back: the saver's light comes from the
-  // viewer, so steep walls are what makes them read as dark holes.
-  const Vec3 q{p.x, p.y, -1.5 + (p.z + 1.5) * 1.12};
-  double orbit = sdf::TaperedCapsule(q, {10.2, 3.3, -1.5}, {4.3, 2.5, -1.4}, 2.05, 0.35);
-  orbit = SmoothUnion(orbit, Ellipsoid(p, {8.3, 3.25, -1.5}, {1.0, 1.95, 1.7}), 0.5);
+  // The sockets: as wide as their rims for their first centimetres, then
+  // narrowing to a point far back. The saver's light comes from the viewer, so
+  // steep walls are what makes them read as dark holes.
+  const Vec3 q{p.x, 3.3 + (p.y - 3.3) * 0.98, -1.5 + (p.z + 1.5) * 1.15};
+  double orbit = sdf::TaperedCapsule(q, {9.8, 3.3, -1.5}, {6.0, 3.1, -1.5}, 2.0, 1.95);
+  orbit = std::min(orbit, sdf::TaperedCapsule(q, {6.0, 3.1, -1.5}, {1.0, 2.1, -1.3}, 1.95, 0.15));
   d = SmoothSubtract(d, orbit, 0.45);
   // The pear-shaped nasal opening, wider at the bottom, as a tunnel into the head.
-  const Vec3 n{p.x, p.y * (1.0 + 0.12 * (p.z + 4.2)), p.z};
-  double nose = Capsule(n, {10.5, 0.0, -3.7}, {5.0, 0.0, -3.9}, 0.95);
-  nose = std::min(nose, Capsule(n, {10.5, 0.0, -4.7}, {5.0, 0.0, -4.5}, 1.05));
+  const Vec3 n{p.x, p.y * (0.62 + 0.1 * (p.z + 4.2)), p.z};
+  double nose = sdf::TaperedCapsule(n, {10.5, 0.0, -3.1}, {4.0, 0.0, -3.4}, 1.0, 0.5);
+  nose = std::min(nose, sdf::TaperedCapsule(n, {10.5, 0.0, -4.2}, {4.0, 0.0, -3.9}, 1.0, 0.5));
   d = SmoothSubtract(d, nose, 0.3);
   return d;
 }
@@ -156,12 +213,13 @@ double LowerJawField(Vec3 p) {
   path.push_back({arches.lower[0].centre.x, 0.0, 0});
   // The bone stands a little outside the tooth row, and flares toward the angle.
   for (const Tooth& t : arches.lower) path.push_back({t.centre.x, t.centre.y * 1.25, 0});
-  path.push_back({2.4, 4.1, 0});
-  path.push_back({1.0, 4.75, 0});
+  path.push_back({2.9, 4.2, 0});
+  path.push_back({1.6, 4.7, 0});
   double d = 1e9;
   const double n = static_cast<double>(path.size() - 1);
+  // The lower border rises toward the angle, so the angle opens to about 120 degrees.
   auto top = [](double f) { return -7.55 - 0.3 * f; };
-  auto bottom = [](double f) { return -11.1 + 1.3 * f * std::sqrt(f); };
+  auto bottom = [](double f) { return -11.1 + 1.6 * f * std::sqrt(f); };
   for (size_t i = 0; i + 1 < path.size(); ++i) {
     const double f0 = i / n, f1 = (i + 1) / n;
     const Vec3 a = path[i], b = path[i + 1];
@@ -173,28 +231,59 @@ double LowerJawField(Vec3 p) {
                                         0.7 - 0.2 * f1));
   }
   d = SmoothUnion(d, Ellipsoid(p, {8.35, 0.0, -10.55}, {0.8, 2.1, 0.95}), 0.7);  // chin
-  // The upright branch up to the joint below the ear, with the spur that rises under
-  // the cheekbone's arch and the notch between them.
-  d = SmoothUnion(d, Plate(p, {1.0, 4.75, -9.9}, {3.4, 4.4, -8.4}, {2.7, 4.65, -5.1}, {-0.1, 5.0, -4.4}, 0.36),
-                  0.9);
-  d = SmoothUnion(d, sdf::TaperedCapsule(p, {1.0, 4.8, -9.75}, {-0.05, 5.0, -4.6}, 0.5, 0.42), 0.6);  // back border
-  d = SmoothSubtract(d, Ellipsoid(p, {1.3, 4.7, -4.2}, {0.95, 1.5, 0.85}), 0.4);  // notch
-  d = SmoothUnion(d, Ellipsoid(p, {0.05, 4.9, -3.95}, {0.6, 0.95, 0.5}), 0.5);    // condyle
+  // The ramus rises from the angle to two processes: the coronoid in front, a thin
+  // blade that slips up under the arch, and the condyle behind, the joint's head in
+  // front of the ear; the notch between them is open.
+  const Vec3 angle{1.55, 4.85, -9.3}, front{3.6, 4.45, -8.2}, coronoid{2.95, 4.55, -4.15}, notch{1.45, 4.75, -5.45},
+      neck{0.15, 4.9, -4.55};
+  d = SmoothUnion(d, std::min({sdf::Triangle(p, angle, front, notch), sdf::Triangle(p, front, coronoid, notch),
+                               sdf::Triangle(p, angle, notch, neck)}) -
+                         0.3,
+                  0.8);
+  d = SmoothUnion(d, sdf::TaperedCapsule(p, angle + Vec3{0, 0.1, 0}, neck, 0.5, 0.38), 0.5);  // back border
+  d = SmoothUnion(d, sdf::TaperedCapsule(p, front, coronoid, 0.42, 0.2), 0.4);               // front border
+  d = SmoothUnion(d, Ellipsoid(p, {0.05, 4.85, -3.95}, {0.55, 1.05, 0.45}), 0.4);            // condyle
   if (p.z < -5.5 && p.z > -9.5 && p.x > 2.0) d = SmoothUnion(d, TeethField(p, arches.lower), 0.25);
   return d;
 }
 
+// Each part of the skull lies inside its own box; where a point is so far from the
+// box that the part cannot touch the blend, the part is not evaluated. The margin
+// covers the blend width and the looseness of the ellipsoid distances, so the
+// field is the same as without the test, only cheaper.
+struct Box {
+  Vec3 lo, hi;
+  double Distance(Vec3 p) const {
+    const double dx = std::max({lo.x - p.x, 0.0, p.x - hi.x}), dy = std::max({lo.y - p.y, 0.0, p.y - hi.y}),
+                 dz = std::max({lo.z - p.z, 0.0, p.z - hi.z});
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+  }
+  bool Near(Vec3 p, double d, double k) const { return Distance(p) < std::fabs(d) + k + 1.5; }
+};
+
 double SkullCm(Vec3 p) {
   p.y = std::fabs(p.y);
-  double d = SmoothUnion(CraniumField(p), UpperFaceField(p), 1.2);
-  d = SmoothUnion(d, UpperJawField(p), 0.8);
-  d = CarveFace(p, d);
-  return SmoothUnion(d, LowerJawField(p), 0.4);
+  static const Box temple{{-5.0, 5.0, -5.8}, {8.2, 10.8, 4.0}}, line{{-5.9, 4.7, -2.7}, {7.3, 6.4, 4.3}},
+      cheek{{-1.9, 3.5, -4.2}, {7.7, 6.6, 0.9}}, base{{-9.6, 0.0, -6.0}, {-0.5, 5.8, -0.6}},
+      hole{{-4.5, 0.0, -6.6}, {-0.4, 7.5, 0.2}}, upperJaw{{0.0, 0.0, -7.5}, {9.8, 5.0, -4.0}},
+      face{{0.8, 0.0, -6.0}, {12.5, 5.5, 0.6}}, lowerJaw{{-0.6, 0.0, -11.9}, {9.5, 6.0, -3.4}};
+  double d = SmoothUnion(VaultField(p), UpperFaceField(p), 1.2);
+  if (temple.Near(p, d, 0.7)) d = CarveTemple(p, d);
+  if (line.Near(p, d, 0.5)) d = SmoothUnion(d, TemporalLineField(p), 0.5);
+  if (cheek.Near(p, d, 0.5)) d = SmoothUnion(d, CheekField(p), 0.5);
+  if (base.Near(p, d, 0.6)) d = SmoothUnion(d, BaseField(p), 0.6);
+  if (hole.Near(p, d, 0.35)) d = CarveBase(p, d);
+  if (upperJaw.Near(p, d, 0.8)) d = SmoothUnion(d, UpperJawField(p), 0.8);
+  if (face.Near(p, d, 0.45)) d = CarveFace(p, d);
+  if (lowerJaw.Near(p, d, 0.4)) d = SmoothUnion(d, LowerJawField(p), 0.4);
+  return d;
 }
 
 }  // namespace
 
 double SkullField(Vec3 model) { return SkullCm(ToCm(model)); }
+
+Vec3 SkullFromCm(Vec3 cm) { return ToModel(cm); }
 
 sdf::GenMesh BuildSkull() {
   const Vec3 lo = ToModel({-11.2, -8.0, -12.9}), hi = ToModel({10.6, 8.0, 10.5});

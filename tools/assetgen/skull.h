@@ -21,6 +21,8 @@ inline constexpr int kSkullTriangles = 12000;
 
 // Signed distance (centimetres) of a skull-model point from the bone surface.
 double SkullField(sdf::Vec3 model);
+// A point given in centimetres of the life-sized head, in the skull's model frame.
+sdf::Vec3 SkullFromCm(sdf::Vec3 cm);
 sdf::GenMesh BuildSkull();
 
 // Where the scene puts a glasses-model point, in the skull's model frame.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -85,6 +86,37 @@ TEST(MeshKit, ReducerReachesItsTargetAndKeepsTheSurfaceClosedAndWhole) {
     const Vec3 face = vtl::sdf::Cross(m.positions[t[1]] - m.positions[t[0]], m.positions[t[2]] - m.positions[t[0]]);
     ASSERT_GT(vtl::sdf::Dot(face, m.normals[t[0]]), 0);
   }
+}
+
+// The reducer spends what it keeps where the surface bends: a small knob on a
+// large ball keeps far more than its share of the area, the ball's plain stays
+// close to the field, and neither knob nor ball comes out flattened.
+TEST(MeshKit, ReducerKeepsTrianglesWhereTheSurfaceBends) {
+  const Vec3 knob{0.0, 0.0, 0.78};
+  auto field = [knob](Vec3 p) {
+    return vtl::sdf::SmoothUnion(vtl::sdf::Sphere(p, {0, 0, 0}, 0.7), vtl::sdf::Sphere(p, knob, 0.12), 0.05);
+  };
+  GenMesh m = vtl::sdf::Polygonise(field, {-1, -1, -1}, {1, 1, 1}, 48, 48, 48);
+  vtl::sdf::Simplify(m, field, static_cast<int>(m.triangles.size() / 10), 1e-3);
+  EXPECT_EQ(OpenEdges(m), 0);
+  double knobArea = 0, allArea = 0, worst = 0, top = -1;
+  int knobTriangles = 0;
+  for (const auto& t : m.triangles) {
+    const Vec3 a = m.positions[t[0]], b = m.positions[t[1]], c = m.positions[t[2]];
+    const double area = vtl::sdf::Length(vtl::sdf::Cross(b - a, c - a)) / 2;
+    const Vec3 centre = (a + b + c) * (1.0 / 3);
+    allArea += area;
+    if (vtl::sdf::Length(centre - knob) < 0.2) {
+      knobArea += area;
+      ++knobTriangles;
+    }
+    worst = std::max(worst, std::fabs(field(centre)));
+    for (const Vec3& p : {a, b, c}) top = std::max(top, p.z);
+  }
+  const double triangleShare = static_cast<double>(knobTriangles) / m.triangles.size();
+  EXPECT_GT(triangleShare, 3 * knobArea / allArea);
+  EXPECT_LT(worst, 0.02);         // a twentieth of the knob's height, at worst
+  EXPECT_NEAR(top, 0.90, 0.01);  // the knob's top is still there
 }
 
 TEST(MeshKit, LargestPieceIsKeptAndSpecksDropped) {
