@@ -50,7 +50,8 @@ figures() {
     if out=$(timeout 180 wine "$@" 2>"$WINEBED_DIR/figures.err"); then
         tr -d '\r' <<<"$out"
     else
-        echo "figures: $(basename "$1") ${*:2} failed with exit $?: $(tail -n 3 "$WINEBED_DIR/figures.err" | tr -d '\r' | tr '\n' ' ')" >&2
+        local code=$?
+        echo "figures: $(basename "$1") ${*:2} failed with exit $code: $(tail -n 3 "$WINEBED_DIR/figures.err" | tr -d '\r' | tr '\n' ' ')" >&2
     fi
 }
 

@@ -404,5 +404,20 @@ int main(int argc, char** argv) {
         floor.variant.c_str(), timingFps, frames / wall, cpu / wall, frames > 0 ? cpu / frames : 0.0,
         frames > 0 ? floor.drawSeconds * 1000 / frames : 0.0, frames > 0 ? floor.presentSeconds * 1000 / frames : 0.0,
         PeakMegabytes());
+    std::fflush(stdout);
+    // Everything released before the window goes: a device left to the process's end
+    // can take the process down with it under Wine, and the figures with it.
+    for (Mesh* mesh : {&floor.quad, &floor.skull, &floor.glasses}) {
+        if (mesh->front) mesh->front->Release();
+        if (mesh->back) mesh->back->Release();
+    }
+    floor.device->SetStreamSource(0, nullptr, 0);
+    floor.device->SetTexture(0, nullptr);
+    floor.background->Release();
+    floor.environment->Release();
+    floor.device->Release();
+    d3d->Release();
+    g_floor = nullptr;
+    DestroyWindow(g_window);
     return 0;
 }
