@@ -81,7 +81,7 @@ for timing in 50 1000; do
             fps[$who]+=" $f" cpu[$who]+=" $c" cpf[$who]+=" $pf" mb[$who]+=" $m"
             [[ $who == saver ]] && saver_start+=" $(value first-frame-ms "$out")"
             printf '%-5s frames/s %6s  cores %5s  cpu-ms/frame %6s  peak-mb %6s   load %s\n' \
-                "$who" "$f" "$(awk -v c="$c" 'BEGIN { printf "%.2f", c / 1000 }')" "$pf" "$m" "$(load)"
+                "$who" "$f" "$(awk -v c="$c" 'BEGIN { if (c != "") printf "%.2f", c / 1000 }')" "$pf" "$m" "$(load)"
         done
     done
     for who in floor saver; do
