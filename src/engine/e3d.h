@@ -113,9 +113,14 @@ struct TMeshInfo {
     std::int32_t TriangleCount = 0;
     std::shared_ptr<IRenderVertexBuffer> BackBuffer;   // only when two-sided: normals negated
     std::shared_ptr<IRenderVertexBuffer> FrontBuffer;  // 3 x TriangleCount vertices, a triangle list
-    // The buffers' contents: they live in the default pool, which a lost device loses.
-    std::vector<std::uint8_t> FrontBytes, BackBytes;
+    // The front buffer's contents: the buffers live in the default pool, which a lost
+    // device loses. The back buffer is made again from them (BackSideVertex), so its
+    // bytes are not kept a second time.
+    std::vector<std::uint8_t> FrontBytes;
 };
+
+// A vertex of the back side of a two-sided mesh: the same with its normal negated.
+TBufferVertex BackSideVertex(const TBufferVertex& front);
 
 struct TTextureInfo {
     std::shared_ptr<IRenderTexture> Texture;

@@ -47,13 +47,7 @@ bool CreateMeshBuffers(IRenderDevice& device, std::uint32_t vertexCount, bool tw
 
 void Put(const LockedBuffer& front, const LockedBuffer& back, std::size_t index, const TBufferVertex& vertex) {
     front.vertices[index] = vertex;
-    if (back.vertices != nullptr) {
-        TBufferVertex reversed = vertex;
-        reversed.nx = -vertex.nx;
-        reversed.ny = -vertex.ny;
-        reversed.nz = -vertex.nz;
-        back.vertices[index] = reversed;
-    }
+    if (back.vertices != nullptr) back.vertices[index] = BackSideVertex(vertex);
 }
 
 // The contents of a filled buffer, still locked.
@@ -66,7 +60,6 @@ std::vector<std::uint8_t> Kept(const LockedBuffer& filled) {
 std::unique_ptr<TMeshInfo> Finish(LockedBuffer& front, LockedBuffer& back, bool twoSided, std::int32_t triangles) {
     auto mesh = std::make_unique<TMeshInfo>();
     mesh->FrontBytes = Kept(front);
-    mesh->BackBytes = Kept(back);
     front.buffer->Unlock();
     if (back.buffer) back.buffer->Unlock();
     mesh->TwoSided = twoSided;
@@ -114,6 +107,14 @@ void SetLinearModulate(IRenderDevice& device) {
 }
 
 }  // namespace
+
+TBufferVertex BackSideVertex(const TBufferVertex& front) {
+    TBufferVertex back = front;
+    back.nx = -front.nx;
+    back.ny = -front.ny;
+    back.nz = -front.nz;
+    return back;
+}
 
 std::unique_ptr<TMeshInfo> CreateMeshInfo(const std::string& FileName, TRenderInfo* R, bool TwoSided,
                                           D3DCOLOR Color) {

@@ -41,9 +41,11 @@ D3DPRESENT_PARAMETERS PresentParameters(std::uint32_t backBufferFormat) {
     return pp;
 }
 
-// A default-pool buffer holding `bytes`; null when there are none or the device
-// refuses (the mesh then draws nothing).
-std::shared_ptr<IRenderVertexBuffer> RefilledBuffer(IRenderDevice& device, const std::vector<std::uint8_t>& bytes) {
+// A default-pool buffer holding `bytes`, or for a back side the same vertices with
+// their normals negated; null when there are none or the device refuses (the mesh then
+// draws nothing).
+std::shared_ptr<IRenderVertexBuffer> RefilledBuffer(IRenderDevice& device, const std::vector<std::uint8_t>& bytes,
+                                                    bool backSide = false) {
     if (bytes.empty()) return nullptr;
     const auto length = static_cast<std::uint32_t>(bytes.size());
     std::shared_ptr<IRenderVertexBuffer> buffer;
@@ -51,6 +53,14 @@ std::shared_ptr<IRenderVertexBuffer> RefilledBuffer(IRenderDevice& device, const
     std::uint8_t* data = nullptr;
     if (buffer->Lock(0, length, &data, 0) < 0 || data == nullptr) return nullptr;
     std::memcpy(data, bytes.data(), length);
+    if (backSide) {
+        for (std::uint32_t at = 0; at + kBufferVertexStride <= length; at += kBufferVertexStride) {
+            TBufferVertex vertex;
+            std::memcpy(&vertex, data + at, kBufferVertexStride);
+            vertex = BackSideVertex(vertex);
+            std::memcpy(data + at, &vertex, kBufferVertexStride);
+        }
+    }
     buffer->Unlock();
     return buffer;
 }
@@ -137,7 +147,7 @@ int RestoreLostDevice(TRenderInfo* R, const std::vector<TMeshInfo*>& Meshes, TNu
     for (TMeshInfo* mesh : Meshes) {
         if (mesh == nullptr) continue;
         mesh->FrontBuffer = RefilledBuffer(device, mesh->FrontBytes);
-        if (mesh->TwoSided) mesh->BackBuffer = RefilledBuffer(device, mesh->BackBytes);
+        if (mesh->TwoSided) mesh->BackBuffer = RefilledBuffer(device, mesh->FrontBytes, true);
     }
     if (Font) Font->VertexBuffer = RefilledBuffer(device, Font->QuadBytes);
     return 0;

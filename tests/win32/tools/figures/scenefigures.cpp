@@ -71,8 +71,10 @@ int main(int argc, char** argv) {
     }
     timeKillEvent(timer);
     const double wall = (MsSinceProcessStart() - wallStart) / 1000.0;
-    std::printf("timing-fps %d\nfirst-frame-ms %.1f\nframes-per-second %.1f\ncpu-ms-per-second %.0f\npeak-mb %.1f\n",
-                timingFps, g_firstFrameMs, static_cast<double>(g_frames - framesStart) / wall,
-                (CpuMs() - cpuStart) / wall, PeakMegabytes());
+    const double frames = static_cast<double>(g_frames - framesStart), cpu = CpuMs() - cpuStart;
+    std::printf(
+        "timing-fps %d\nfirst-frame-ms %.1f\nframes-per-second %.1f\ncpu-ms-per-second %.0f\ncpu-ms-per-frame %.1f\n"
+        "peak-mb %.1f\n",
+        timingFps, g_firstFrameMs, frames / wall, cpu / wall, frames > 0 ? cpu / frames : 0.0, PeakMegabytes());
     return 0;
 }
