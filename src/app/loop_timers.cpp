@@ -14,13 +14,6 @@ struct LoopTimers::Entry {
     std::uint32_t Due() const { return start + interval; }
 };
 
-namespace {
-
-// Ticks wrap at 2^32: compare by their signed distance.
-bool Reached(std::uint32_t now, std::uint32_t due) { return static_cast<std::int32_t>(now - due) >= 0; }
-
-}  // namespace
-
 class LoopTimer : public IMessageTimer {
 public:
     LoopTimer(LoopTimers& owner, std::shared_ptr<LoopTimers::Entry> entry) : owner_(owner), entry_(std::move(entry)) {
@@ -64,12 +57,12 @@ void LoopTimers::ProcessMessages() {
     // what died meanwhile. Timers made by a handler wait for the next round.
     std::vector<std::shared_ptr<Entry>> due;
     for (const auto& entry : entries_)
-        if (Reached(now, entry->Due())) due.push_back(entry);
+        if (TickReached(now, entry->Due())) due.push_back(entry);
     std::stable_sort(due.begin(), due.end(), [now](const auto& a, const auto& b) {
         return static_cast<std::int32_t>(a->Due() - now) < static_cast<std::int32_t>(b->Due() - now);
     });
     for (const auto& entry : due) {
-        if (!entry->alive || !Reached(now, entry->Due())) continue;
+        if (!entry->alive || !TickReached(now, entry->Due())) continue;
         entry->start = now;
         try {
             entry->handler(*entry->timer);
@@ -83,7 +76,7 @@ std::uint32_t LoopTimers::MillisecondsToNextDue(std::uint32_t longest) const {
     const std::uint32_t now = clock_.TickCount();
     std::uint32_t wait = longest;
     for (const auto& entry : entries_) {
-        if (Reached(now, entry->Due())) return 0;
+        if (TickReached(now, entry->Due())) return 0;
         wait = std::min(wait, entry->Due() - now);
     }
     return wait;

@@ -1,4 +1,4 @@
-// Path rules of the files seam that do not depend on the platform.
+// Path rules and whole-file reads of the files seam that do not depend on the platform.
 #include "platform/files.h"
 
 namespace vtl {
@@ -14,6 +14,16 @@ std::string FolderOfProgram(const std::string& programPath) {
     if (programPath[cut] == ':') return programPath.substr(0, cut + 1);
     const bool driveRoot = cut == 2 && programPath[1] == ':';
     return programPath.substr(0, driveRoot ? cut + 1 : cut);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t limit) {
+    FileHandle file = OpenFileExclusive(path);
+    if (!file) return std::nullopt;
+    const std::int64_t size = file.Size();
+    if (size < 0 || static_cast<std::uint64_t>(size) > limit) return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!bytes.empty() && !file.ReadExact(bytes.data(), bytes.size())) return std::nullopt;
+    return bytes;
 }
 
 }  // namespace vtl

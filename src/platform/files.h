@@ -6,6 +6,7 @@
 // never raised: the callers decide which error message a failure becomes.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,11 @@ std::vector<std::string> ListFolder(const std::string& folder);
 // other users can then neither plant the scratch folder nor links inside it. Ends with
 // a separator; empty when no safe folder can be had.
 std::string PrivateTempFolder(const std::string& tempFolder);
+
+// A whole file's bytes, read through OpenFileExclusive (so never a pipe or device
+// that would block); nothing when it cannot be opened or read, or is larger than
+// `limit` bytes (checked before anything is allocated).
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t limit);
 
 // The full path of the running program's file; empty when it cannot be told.
 std::string ExecutablePath();

@@ -24,4 +24,8 @@ public:
     virtual std::uint32_t TickCount() = 0;
 };
 
+// Whether tick `now` has reached tick `due`: ticks wrap, so they are compared by their
+// signed distance (right while the two lie less than 2^31 ms apart).
+inline bool TickReached(std::uint32_t now, std::uint32_t due) { return static_cast<std::int32_t>(now - due) >= 0; }
+
 }  // namespace vtl

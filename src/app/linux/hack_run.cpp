@@ -55,7 +55,19 @@ void ClearSoundFiles() {
     if (!SoundScratchFolder().empty()) ClearFolder(SoundScratchFolder());
 }
 
-bool Reached(std::uint32_t now, std::uint32_t due) { return static_cast<std::int32_t>(now - due) >= 0; }
+// However the run ends, an error included: the sound stops and its unpacked files go,
+// and the scene's device is released while the window's context still exists.
+struct RunTeardown {
+    RunTeardown() = default;
+    RunTeardown(const RunTeardown&) = delete;
+    RunTeardown& operator=(const RunTeardown&) = delete;
+    ~RunTeardown() {
+        StopSound();
+        // A silent run keeps what it unpacked until somebody clears it: that is now.
+        ClearSoundFiles();
+        ReleaseScene();
+    }
+};
 
 }  // namespace
 
@@ -67,7 +79,12 @@ int RunHack(const HackOptions& options) {
     MonotonicClock clock;
     X11GlWindow window(options);
     SetDisplayLostCleanup(ClearSoundFiles);
+    // The device holds the surface only while the scene lives; RunTeardown ends both
+    // before the window goes.
     auto surface = std::shared_ptr<gl::IGlSurface>(&window, [](gl::IGlSurface*) {});
+    LoopTimers timers(clock, SaySoundError);
+    std::unique_ptr<IRandom> random = CreateClockRandom();
+    const RunTeardown teardown;
 
     int quitCode = 0;
     SceneServices services;
@@ -85,10 +102,7 @@ int RunHack(const HackOptions& options) {
     window.WindowSize(width, height);
     SetupScene(std::move(services), reinterpret_cast<WindowHandle>(window.DrawWindow()), width, height);
 
-    LoopTimers timers(clock, SaySoundError);
-    std::unique_ptr<IRandom> random = CreateClockRandom();
-    const bool sounds = quitCode == 0 && ReadSettingBool(settings, kEnableSounds);
-    if (sounds) {
+    if (quitCode == 0 && ReadSettingBool(settings, kEnableSounds)) {
         random->Randomize();
         SoundHost host;
         host.services.createAudio = MakeAudio;
@@ -105,7 +119,7 @@ int RunHack(const HackOptions& options) {
     bool closed = false;
     while (quitCode == 0 && !closed && !g_stopSignal) {
         const std::uint32_t now = clock.TickCount();
-        const std::uint32_t untilFrame = Reached(now, nextFrame) ? 0 : nextFrame - now;
+        const std::uint32_t untilFrame = TickReached(now, nextFrame) ? 0 : nextFrame - now;
         pollfd connection{window.ConnectionFd(), POLLIN, 0};
         // A signal cuts the wait short (no SA_RESTART), so the end comes at once.
         ::poll(&connection, 1, static_cast<int>(timers.MillisecondsToNextDue(untilFrame)));
@@ -113,21 +127,15 @@ int RunHack(const HackOptions& options) {
         closed = events.closed;
         timers.ProcessMessages();
         const std::uint32_t after = clock.TickCount();
-        if (!closed && Reached(after, nextFrame)) {
+        if (!closed && TickReached(after, nextFrame)) {
             RenderSceneFrame();
             nextFrame += interval;
             // A run that fell more than a frame behind (a stopped process, a slow
             // renderer) starts counting again rather than racing to catch up.
-            if (Reached(after, nextFrame + interval)) nextFrame = after + interval;
+            if (TickReached(after, nextFrame + interval)) nextFrame = after + interval;
         }
     }
 
-    if (sounds) {
-        StopSound();
-        // A silent run keeps what it unpacked until somebody clears it: that is now.
-        ClearSoundFiles();
-    }
-    ReleaseScene();
     if (quitCode != 0) {
         std::cerr << "vtl3d: " << QuitReason(quitCode) << '\n';
         return 1;

@@ -91,12 +91,14 @@ X11GlWindow::X11GlWindow(const HackOptions& options) {
         height_ = options.height;
         MakeContext();
     } catch (...) {
-        this->~X11GlWindow();
+        Close();
         throw;
     }
 }
 
-X11GlWindow::~X11GlWindow() {
+X11GlWindow::~X11GlWindow() { Close(); }
+
+void X11GlWindow::Close() {
     if (!display_) return;
     if (context_) {
         glXMakeCurrent(display_, None, nullptr);

@@ -44,6 +44,8 @@ public:
 
 private:
     ::Window ChooseTarget(const HackOptions& options);
+    // Lets go of the context, the windows made here and the display; once.
+    void Close();
     void MakeContext();
 
     Display* display_ = nullptr;

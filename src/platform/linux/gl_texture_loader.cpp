@@ -5,15 +5,14 @@
 // resample, a full chain of box-filtered mip levels, X8R8G8B8 without a key and
 // A8R8G8B8 with one. JPEG through libjpeg-turbo, BMP through the project's reader.
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
-#include <fstream>
 
 #include <jpeglib.h>
 
 #include "platform/bmpfile.h"
+#include "platform/files.h"
 #include "platform/linux/gl_device.h"
 #include "platform/linux/gl_internal.h"
 
@@ -27,20 +26,6 @@ constexpr HResult kFileNotFound = static_cast<HResult>(0x80070002u);  // the mis
 constexpr HResult kInvalidData = static_cast<HResult>(0x88760B59u);   // the loader's "not a picture" result
 constexpr std::uint32_t kMaxSide = 16384;
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
-
-bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& bytes, HResult& failure) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        failure = kFileNotFound;
-        return false;
-    }
-    const std::streamoff length = in.tellg();
-    failure = kInvalidData;
-    if (length <= 0 || static_cast<std::uint64_t>(length) > kMaxFileBytes) return false;
-    bytes.resize(static_cast<std::size_t>(length));
-    in.seekg(0);
-    return bool(in.read(reinterpret_cast<char*>(bytes.data()), length));
-}
 
 // libjpeg reports fatal errors through error_exit, which must not return: jump back.
 struct JpegError {
@@ -105,9 +90,9 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, Level& image) {
 }
 
 HResult Decode(const std::string& path, Level& image) {
-    std::vector<std::uint8_t> bytes;
-    HResult failure = kInvalidData;
-    if (!ReadWhole(path, bytes, failure)) return failure;
+    const auto read = ReadWholeFile(path, kMaxFileBytes);
+    if (!read) return FileExists(path) ? kInvalidData : kFileNotFound;
+    const std::vector<std::uint8_t>& bytes = *read;
     if (IsJpeg(bytes)) return DecodeJpeg(bytes, image) ? D3D_OK : kInvalidData;
     auto bmp = ParseBmp(bytes.data(), bytes.size());
     if (!bmp) return kInvalidData;

@@ -99,13 +99,9 @@ private:
 };
 
 std::optional<PcmWave> ReadPcmWaveFile(const std::string& path) {
-    FileHandle file = OpenFileExclusive(path);
-    if (!file) return std::nullopt;
-    const std::int64_t size = file.Size();
-    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxFileBytes) return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (!bytes.empty() && !file.ReadExact(bytes.data(), bytes.size())) return std::nullopt;
-    return ParsePcmWave(bytes.data(), bytes.size());
+    const auto bytes = ReadWholeFile(path, kMaxFileBytes);
+    if (!bytes) return std::nullopt;
+    return ParsePcmWave(bytes->data(), bytes->size());
 }
 
 class OpenALSegment final : public TDMSegment {

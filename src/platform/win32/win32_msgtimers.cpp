@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/host.h"
 
 namespace vtl {
 namespace {
@@ -44,7 +45,7 @@ public:
     bool Due(bool message) const {
         if (!id_) return false;
         const std::uint32_t slack = message ? std::min<std::uint32_t>(interval_ / 2, 20) : 0;
-        return static_cast<std::int32_t>(GetTickCount() + slack - dueTick_) >= 0;
+        return TickReached(GetTickCount() + slack, dueTick_);
     }
 
     // From the timer's message, or served from the loop; whichever comes first fires.

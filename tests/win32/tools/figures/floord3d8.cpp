@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "app/saverloop.h"
+#include "figure_run.h"
 #include "process_clock.h"
 
 namespace {
@@ -336,23 +338,8 @@ int main(int argc, char** argv) {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     g_window = CreateWindowExW(WS_EX_TOPMOST, L"FloorD3D8", L"FloorD3D8", WS_POPUP, 0, 0, width, height, nullptr,
                                nullptr, windowClass.hInstance, nullptr);
-    HMODULE library = LoadLibraryW(L"d3d8.dll");
-    using Create = IDirect3D8*(WINAPI*)(UINT);
-    const auto create = reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(library, "Direct3DCreate8")));
-    if (!create) return 1;
-    IDirect3D8* d3d = create(D3D_SDK_VERSION);
-    if (!d3d) return 1;
-    D3DDISPLAYMODE mode{};
-    d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.Windowed = TRUE;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.BackBufferFormat = mode.Format;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, g_window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                 &pp, &floor.device)))
-        return 1;
+    IDirect3D8* d3d = nullptr;
+    if (const int failed = CreateWindowedDevice(g_window, d3d, floor.device)) return failed;
 
     const std::vector<Vertex> quad = {
         {-2.0f, 1.5f, 0, 0, 0, -1, 0xFFFFFF, 1, 0},  {2.0f, 1.5f, 0, 0, 0, -1, 0xFFFFFF, 0, 0},
@@ -384,16 +371,8 @@ int main(int argc, char** argv) {
     const double cpuStart = CpuMs(), wallStart = MsSinceProcessStart();
     const long framesStart = g_frames;
     floor.drawSeconds = floor.presentSeconds = 0;
-    const UINT timer = timeSetEvent(1000 / (timingFps < 10 ? 10 : timingFps > 1000 ? 1000 : timingFps), 0, Tick, 0,
-                                    TIME_PERIODIC);
-    const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
-    MSG message;
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
+    const UINT timer = timeSetEvent(vtl::FrameTimerDelayMs(timingFps), 0, Tick, 0, TIME_PERIODIC);
+    PumpMessagesFor(seconds);
     timeKillEvent(timer);
     const double wall = (MsSinceProcessStart() - wallStart) / 1000.0;
     const double frames = static_cast<double>(g_frames - framesStart);

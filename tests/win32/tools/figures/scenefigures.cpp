@@ -12,6 +12,7 @@
 #include "app/win32/host_win32.h"
 #include "app/win32/saver_content.h"
 #include "platform/win32/win32_registry.h"
+#include "figure_run.h"
 #include "process_clock.h"
 
 namespace {
@@ -60,15 +61,7 @@ int main(int argc, char** argv) {
     const double cpuStart = CpuMs(), wallStart = MsSinceProcessStart();
     const long framesStart = g_frames;
     const UINT timer = timeSetEvent(vtl::FrameTimerDelayMs(timingFps), 0, Tick, 0, TIME_PERIODIC);
-    const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
-    MSG message;
-    // Paints come whenever the queue is otherwise empty, as in the saver's own loop.
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
+    PumpMessagesFor(seconds);
     timeKillEvent(timer);
     const double wall = (MsSinceProcessStart() - wallStart) / 1000.0;
     const double frames = static_cast<double>(g_frames - framesStart), cpu = CpuMs() - cpuStart;

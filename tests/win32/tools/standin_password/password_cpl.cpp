@@ -1,6 +1,7 @@
 // Test stand-in for the host's saver-password library. Its answer is read at each
 // call from the file named by VTL_TEST_PASSWORD_FILE ("1" accepts, anything else
-// refuses; no file refuses), and each call appends a line to that file's ".calls".
+// refuses; no file refuses), and each call appends a line to that file's ".calls"
+// (no file named: no log, rather than a ".calls" in whatever folder is current).
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +15,11 @@ std::string AnswerFile() {
     return path ? path : "";
 }
 
+FILE* OpenCallLog() {
+    const std::string file = AnswerFile();
+    return file.empty() ? nullptr : std::fopen((file + ".calls").c_str(), "ab");
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND owner) {
@@ -23,7 +29,7 @@ extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND owner) {
         if (std::fread(&answer, 1, 1, in) != 1) answer = '0';
         std::fclose(in);
     }
-    if (FILE* log = std::fopen((file + ".calls").c_str(), "ab")) {
+    if (FILE* log = OpenCallLog()) {
         std::fprintf(log, "verify owner=%s answer=%c\n", owner ? "set" : "none", answer);
         std::fclose(log);
     }
@@ -31,7 +37,7 @@ extern "C" BOOL WINAPI VerifyScreenSavePwd(HWND owner) {
 }
 
 extern "C" DWORD WINAPI PwdChangePasswordA(LPCSTR provider, HWND owner, DWORD a, DWORD b) {
-    if (FILE* log = std::fopen((AnswerFile() + ".calls").c_str(), "ab")) {
+    if (FILE* log = OpenCallLog()) {
         std::fprintf(log, "change provider=%s owner=%lld %lu %lu\n", provider ? provider : "(null)",
                      static_cast<long long>(reinterpret_cast<INT_PTR>(owner)), a, b);
         std::fclose(log);
