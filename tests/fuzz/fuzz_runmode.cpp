@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/scrutils.h"
+#include "app/saver/scrutils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string line(reinterpret_cast<const char*>(data), size);

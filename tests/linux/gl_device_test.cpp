@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "pixel_harness.h"
-#include "platform/recording_device.h"
+#include "platform/fake/recording_device.h"
 
 namespace vtl {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "pixel_harness.h"
-#include "platform/fake_registry.h"
+#include "platform/fake/fake_registry.h"
 #include "scene/scene.h"
 #include "settings/settingsstore.h"
 #include "win32/engine/quadrant_jpeg.h"

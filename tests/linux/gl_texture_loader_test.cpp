@@ -3,7 +3,7 @@
 // the Windows loader makes. Tolerance: BMP texels exact; JPEG texels within 6 steps
 // per channel (the codec's rounding); box-filtered mip texels within 1.
 #include "pixel_harness.h"
-#include "platform/recording_device.h"
+#include "platform/fake/recording_device.h"
 #include "win32/engine/quadrant_jpeg.h"
 
 namespace vtl {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "openal_capture.h"
-#include "platform/linux/openal_audio.h"
+#include "platform/openal/openal_audio.h"
 
 namespace vtl {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/wavefile.h"
+#include "formats/wavefile.h"
 #include "support/sound_measure.h"
 
 namespace vtl::altest {

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "openal_capture.h"
-#include "platform/linux/openal_audio.h"
+#include "platform/openal/openal_audio.h"
 
 namespace vtl {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/audio_doppler.h"
-#include "platform/linux/openal_units.h"
+#include "sound/audio_doppler.h"
+#include "platform/openal/openal_units.h"
 
 namespace vtl::al {
 namespace {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "engine/e3d.h"
-#include "platform/linux/gl_device.h"
+#include "platform/gl/gl_device.h"
 #include "support/pixel_frame.h"
 
 namespace vtl::gltest {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/wavefile.h"
+#include "formats/wavefile.h"
 
 namespace vtl::soundmeasure {
 

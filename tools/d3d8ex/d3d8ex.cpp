@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/imageops.h"
+#include "formats/imageops.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <d3d8.h>
 
-#include "platform/faults.h"
+#include "platform/hooks/faults.h"
 #include "platform/win32/win32_libraries.h"
 
 namespace vtl {

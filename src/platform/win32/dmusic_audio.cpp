@@ -14,10 +14,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/faults.h"
-#include "platform/audio_requests.h"
+#include "platform/hooks/faults.h"
+#include "platform/hooks/audio_requests.h"
 #include "platform/files.h"
-#include "platform/wavefile.h"
+#include "formats/wavefile.h"
 #include "platform/win32/dsound_audio.h"
 #include "platform/win32/win32_wavefile.h"
 #include "platform/win32/win32_text.h"

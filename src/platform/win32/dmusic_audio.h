@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/audio.h"
-#include "platform/audio_choice.h"
+#include "sound/audio_choice.h"
 
 namespace vtl {
 

@@ -28,11 +28,11 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/faults.h"
-#include "platform/audio_doppler.h"
-#include "platform/audio_requests.h"
+#include "platform/hooks/faults.h"
+#include "sound/audio_doppler.h"
+#include "platform/hooks/audio_requests.h"
 #include "platform/files.h"
-#include "platform/wavefile.h"
+#include "formats/wavefile.h"
 #include "platform/win32/win32_wavefile.h"
 
 namespace vtl {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/faults.h"
+#include "platform/hooks/faults.h"
 #include "platform/win32/win32_text.h"
 
 namespace vtl {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/faults.h"
+#include "platform/hooks/faults.h"
 #include "platform/files.h"
 #include "platform/win32/win32_text.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/faults.h"
+#include "platform/hooks/faults.h"
 #include "platform/win32/win32_text.h"
 
 namespace vtl {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/wavefile.h"
+#include "formats/wavefile.h"
 
 namespace vtl {
 

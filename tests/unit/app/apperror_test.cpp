@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/apperror.h"
+#include "app/saver/apperror.h"
 #include "platform/errors.h"
 
 namespace vtl {

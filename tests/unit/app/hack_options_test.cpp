@@ -1,8 +1,8 @@
-#include "app/hack_options.h"
+#include "app/hack/hack_options.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_registry.h"
+#include "platform/fake/fake_registry.h"
 #include "settings/settingsstore.h"
 
 namespace vtl {

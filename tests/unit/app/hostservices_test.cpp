@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/hostservices.h"
-#include "platform/fake_registry.h"
+#include "app/saver/hostservices.h"
+#include "platform/fake/fake_registry.h"
 
 namespace vtl {
 namespace {

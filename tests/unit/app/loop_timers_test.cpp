@@ -1,4 +1,4 @@
-#include "app/loop_timers.h"
+#include "app/hack/loop_timers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/monitor_layout.h"
+#include "app/saver/monitor_layout.h"
 
 #include <gtest/gtest.h>
 

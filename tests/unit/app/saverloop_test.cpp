@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/saverloop.h"
+#include "app/common/saverloop.h"
 
 namespace vtl {
 namespace {

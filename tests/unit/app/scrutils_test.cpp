@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/scrutils.h"
+#include "app/saver/scrutils.h"
 
 namespace vtl {
 namespace {

@@ -23,7 +23,7 @@
 // jpeglib.h needs FILE declared before it.
 #include <jpeglib.h>
 
-#include "platform/wavefile.h"
+#include "formats/wavefile.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/e3d.h"
-#include "platform/recording_device.h"
+#include "platform/fake/recording_device.h"
 #include "platform/textureloader.h"
 
 namespace vtl::testing {

@@ -1,5 +1,5 @@
 // The recording device behaves like a device where the engine's tests observe it.
-#include "platform/recording_device.h"
+#include "platform/fake/recording_device.h"
 
 #include <gtest/gtest.h>
 

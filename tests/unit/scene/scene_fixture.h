@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "engine/voxamesh.h"
-#include "platform/fake_registry.h"
+#include "platform/fake/fake_registry.h"
 #include "platform/files.h"
-#include "platform/recording_device.h"
+#include "platform/fake/recording_device.h"
 #include "scene/scene.h"
 #include "settings/settingsstore.h"
 #include "unit/pack/packbytes.h"

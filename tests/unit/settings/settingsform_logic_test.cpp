@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_registry.h"
+#include "platform/fake/fake_registry.h"
 #include "settings/settingsform_logic.h"
 #include "settings/settingsstore.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/errors.h"
-#include "platform/fake_registry.h"
+#include "platform/fake/fake_registry.h"
 #include "settings/settingsstore.h"
 
 namespace vtl {

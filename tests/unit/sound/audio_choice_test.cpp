@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/audio_choice.h"
-#include "platform/fake_audio.h"
+#include "sound/audio_choice.h"
+#include "platform/fake/fake_audio.h"
 
 namespace vtl {
 namespace {

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/fake_audio.h"
-#include "platform/fake_random.h"
-#include "platform/fake_timers.h"
+#include "platform/fake/fake_audio.h"
+#include "platform/fake/fake_random.h"
+#include "platform/fake/fake_timers.h"
 
 namespace vtl {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "app/win32/host_win32.h"
+#include "app/saver/win32/host_folders.h"
 #include "platform/win32/win32_registry.h"
 
 namespace vtl {

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/win32/monitor_covers.h"
+#include "app/saver/win32/monitor_covers.h"
 
 namespace vtl {
 namespace {

@@ -9,7 +9,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/win32/host_win32.h"
+#include "app/saver/hostservices.h"
+#include "platform/files.h"
+#include "platform/win32/win32_host.h"
 #include "platform/win32/win32_registry.h"
 
 namespace vtl {

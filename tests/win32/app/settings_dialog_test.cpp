@@ -11,9 +11,9 @@
 #include <string>
 #include <thread>
 
-#include "app/win32/monitor_dpi.h"
-#include "app/win32/settings_form.h"
-#include "platform/fake_registry.h"
+#include "platform/win32/monitor_dpi.h"
+#include "app/saver/win32/settings_form.h"
+#include "platform/fake/fake_registry.h"
 
 namespace vtl {
 namespace {

@@ -5,11 +5,11 @@
 
 #include <filesystem>
 
-#include "app/win32/host_win32.h"
+#include "app/saver/win32/host_folders.h"
 #include "engine/voxamesh.h"
 #include "pack/packlib.h"
 #include "platform/errors.h"
-#include "platform/fake_registry.h"
+#include "platform/fake/fake_registry.h"
 #include "platform/win32/win32_text.h"
 #include "unit/pack/packbytes.h"
 

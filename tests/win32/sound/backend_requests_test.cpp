@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "audio_capture.h"
-#include "platform/audio_doppler.h"
-#include "platform/audio_requests.h"
+#include "sound/audio_doppler.h"
+#include "platform/hooks/audio_requests.h"
 #include "platform/win32/dmusic_audio.h"
 #include "platform/win32/dsound_audio.h"
 

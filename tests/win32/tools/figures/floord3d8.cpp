@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "app/saverloop.h"
+#include "app/common/saverloop.h"
 #include "figure_run.h"
 #include "process_clock.h"
 

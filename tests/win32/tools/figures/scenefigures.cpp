@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/saverloop.h"
-#include "app/win32/host_win32.h"
-#include "app/win32/saver_content.h"
+#include "app/common/saverloop.h"
+#include "app/saver/win32/host_folders.h"
+#include "app/saver/win32/saver_content.h"
 #include "platform/win32/win32_registry.h"
 #include "figure_run.h"
 #include "process_clock.h"

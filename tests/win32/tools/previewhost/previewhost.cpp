@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/preview.h"
+#include "app/saver/win32/preview.h"
 
 namespace {
 

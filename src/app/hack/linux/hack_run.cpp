@@ -1,0 +1,166 @@
+#include "app/hack/linux/hack_run.h"
+
+#include <poll.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include "app/common/saverloop.h"
+#include "app/hack/loop_timers.h"
+#include "pack/packlib.h"
+#include "platform/errors.h"
+#include "platform/gl/gl_device.h"
+#include "platform/openal/openal_audio.h"
+#include "platform/posix/posix_host.h"
+#include "platform/random.h"
+#include "platform/x11/x11_gl_window.h"
+#include "scene/scene.h"
+#include "settings/memory_store.h"
+#include "settings/settingsstore.h"
+#include "sound/qvsound.h"
+
+namespace vtl::linuxapp {
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+namespace {
+
+const char* QuitReason(int code) {
+    switch (code) {
+        case kQuitNoRenderer: return "no OpenGL renderer could be made";
+        case kQuitNoScratchFolder: return "no private scratch folder could be made";
+        case kQuitNoBackground: return "the background picture could not be loaded";
+        case kQuitNoSkullReflection: return "the skull's reflection picture could not be loaded";
+        case kQuitNoGlassesReflection: return "the glasses' reflection picture could not be loaded";
+        default: return "the scene could not be shown";
+    }
+}
+
+// Sound errors after the start are said on stderr; the run goes on, as on Windows.
+void SaySoundError(const std::exception& error) { std::cerr << "vtl3d: " << error.what() << '\n'; }
+
+// No device: said once, and the sound system then leaves the run silent.
+std::unique_ptr<TDirectAudio> MakeAudio() {
+    try {
+        return al::CreateOpenALAudio();
+    } catch (const std::exception& error) {
+        std::cerr << "vtl3d: no sound (" << error.what() << ")\n";
+        throw;
+    }
+}
+
+// Only files: the display is gone and the process ends right after.
+void ClearSoundFiles() {
+    if (!SoundScratchFolder().empty()) ClearFolder(SoundScratchFolder());
+}
+
+// Where the hack's packs lie when it is installed from the package.
+constexpr const char* kSharedDataFolder = "/usr/share/vtl3d";
+
+x11::WindowRequest WindowRequestOf(const HackOptions& options) {
+    x11::WindowRequest request;
+    switch (options.target) {
+        case HackTarget::OwnWindow: request.target = x11::WindowTarget::OwnWindow; break;
+        case HackTarget::Root: request.target = x11::WindowTarget::Root; break;
+        case HackTarget::WindowId: request.target = x11::WindowTarget::WindowId; break;
+    }
+    request.windowId = options.windowId;
+    if (const char* named = std::getenv("XSCREENSAVER_WINDOW"))
+        request.screensaverWindow = ParseWindowId(named).value_or(0);
+    request.display = options.display;
+    request.width = options.width;
+    request.height = options.height;
+    return request;
+}
+
+// However the run ends, an error included: the sound stops and its unpacked files go,
+// and the scene's device is released while the window's context still exists.
+struct RunTeardown {
+    RunTeardown() = default;
+    RunTeardown(const RunTeardown&) = delete;
+    RunTeardown& operator=(const RunTeardown&) = delete;
+    ~RunTeardown() {
+        StopSound();
+        // A silent run keeps what it unpacked until somebody clears it: that is now.
+        ClearSoundFiles();
+        ReleaseScene();
+    }
+};
+
+}  // namespace
+
+int RunHack(const HackOptions& options) {
+    // The settings live for this run only, behind the same seam the scene reads on Windows.
+    MemorySettingsStore settings;
+    StoreHackSettings(options, settings);
+    posix::PosixFolders folders(kScenePackName, kSharedDataFolder);
+    posix::MonotonicClock clock;
+    x11::X11GlWindow window(WindowRequestOf(options));
+    x11::SetDisplayLostCleanup(ClearSoundFiles);
+    // The device holds the surface only while the scene lives; RunTeardown ends both
+    // before the window goes.
+    auto surface = std::shared_ptr<gl::IGlSurface>(&window, [](gl::IGlSurface*) {});
+    LoopTimers timers(clock, SaySoundError);
+    std::unique_ptr<IRandom> random = CreateClockRandom();
+    const RunTeardown teardown;
+
+    int quitCode = 0;
+    SceneServices services;
+    services.registry = &settings;
+    services.folders = &folders;
+    services.clock = &clock;
+    services.requestQuit = [&quitCode](int code) {
+        if (quitCode == 0) quitCode = code;
+    };
+    services.direct3DCreate = gl::MakeGlDirect3DCreate(surface);
+    services.textureLoader = gl::CreateGlTextureLoader();
+    services.decimalSeparator = posix::UserDecimalSeparator();
+    services.programFolder = ExecutableFolder();
+    int width = 0, height = 0;
+    window.WindowSize(width, height);
+    SetupScene(std::move(services), reinterpret_cast<WindowHandle>(window.DrawWindow()), width, height);
+
+    if (quitCode == 0 && ReadSettingBool(settings, kEnableSounds)) {
+        random->Randomize();
+        SoundHost host;
+        host.services.createAudio = MakeAudio;
+        host.services.timers = &timers;
+        host.services.random = random.get();
+        host.unpackToTemp = [&folders](const std::string& pack) { return UnpackToTemp(pack, folders); };
+        host.clearFolder = [](const std::string& folder) { ClearFolder(folder); };
+        SetSoundHost(std::move(host));
+        StartSound();
+    }
+
+    const std::uint32_t interval = FrameTimerDelayMs(ReadSetting(settings, kTimingFPS));
+    std::uint32_t nextFrame = clock.TickCount();
+    bool closed = false;
+    while (quitCode == 0 && !closed && !g_stopSignal) {
+        const std::uint32_t now = clock.TickCount();
+        const std::uint32_t untilFrame = TickReached(now, nextFrame) ? 0 : nextFrame - now;
+        pollfd connection{window.ConnectionFd(), POLLIN, 0};
+        // A signal cuts the wait short (no SA_RESTART), so the end comes at once.
+        ::poll(&connection, 1, static_cast<int>(timers.MillisecondsToNextDue(untilFrame)));
+        const x11::WindowEvents events = window.TakeEvents();
+        closed = events.closed;
+        timers.ProcessMessages();
+        const std::uint32_t after = clock.TickCount();
+        if (!closed && TickReached(after, nextFrame)) {
+            RenderSceneFrame();
+            nextFrame += interval;
+            // A run that fell more than a frame behind (a stopped process, a slow
+            // renderer) starts counting again rather than racing to catch up.
+            if (TickReached(after, nextFrame + interval)) nextFrame = after + interval;
+        }
+    }
+
+    if (quitCode != 0) {
+        std::cerr << "vtl3d: " << QuitReason(quitCode) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace vtl::linuxapp
