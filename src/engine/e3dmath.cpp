@@ -165,6 +165,27 @@ HResult MakePerspectiveMatrix(D3DMATRIX& out, float fov, float invAspect, float 
     return kResultOk;
 }
 
+NormalMatrix3 MakeNormalMatrix(const D3DMATRIX& m) {
+    const double a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
+    const double d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
+    const double g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
+    const double A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
+    const double det = a * A + b * B + c * C;
+    NormalMatrix3 out{};
+    if (std::fabs(det) < 1e-30) {
+        for (int r = 0; r < 3; ++r)
+            for (int k = 0; k < 3; ++k) out.m[r][k] = m.m[r][k];
+        return out;
+    }
+    // (M^-1)^T is the cofactor matrix over the determinant.
+    const double cof[3][3] = {{A, B, C},
+                              {-(b * i - c * h), a * i - c * g, -(a * h - b * g)},
+                              {b * f - c * e, -(a * f - c * d), a * e - b * d}};
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k) out.m[r][k] = F(cof[r][k] / det);
+    return out;
+}
+
 void InitDirectionalLight(D3DLIGHT8& light, const D3DVECTOR& direction, float red, float green, float blue,
                           float range) {
     std::memset(&light, 0, sizeof light);

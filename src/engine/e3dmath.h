@@ -32,6 +32,14 @@ D3DVECTOR VecCross(const D3DVECTOR& a, const D3DVECTOR& b);
 // a x b: a acts first. Each partial sum is rounded to 32 bits.
 D3DMATRIX MatrixMultiply(const D3DMATRIX& a, const D3DMATRIX& b);
 D3DMATRIX MakeTranslationMatrix(float x, float y, float z);
+
+// How normals transform under a row-vector matrix: the inverse transpose of its upper
+// 3 x 3 (n' = n x N), row-major like the matrix. A singular matrix gives its own
+// upper 3 x 3, so a flattened model still lights rather than turning black.
+struct NormalMatrix3 {
+    float m[3][3];
+};
+NormalMatrix3 MakeNormalMatrix(const D3DMATRIX& m);
 D3DMATRIX MakeScaleMatrix(float x, float y, float z);
 D3DMATRIX MakeRotationXMatrix(float angle);
 D3DMATRIX MakeRotationYMatrix(float angle);

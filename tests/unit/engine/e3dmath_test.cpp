@@ -81,6 +81,31 @@ TEST(MatrixBuilders, MultiplyRoundsEveryPartialSum) {
     EXPECT_EQ(MatrixMultiply(a, b).m[0][0], 1.0f);
 }
 
+// A normal stays perpendicular to every tangent of its surface under any invertible
+// matrix, and a singular one gives its own upper 3 x 3.
+TEST(MatrixBuilders, NormalMatrixKeepsNormalsPerpendicular) {
+    const D3DMATRIX shears[] = {
+        MatrixMultiply(MakeScaleMatrix(3, 0.5f, 2), MakeRotationZMatrix(0.7f)),
+        MatrixMultiply(MakeRotationXMatrix(-1.2f), MakeScaleMatrix(-1, 4, 0.25f)),
+    };
+    for (const auto& m : shears) {
+        const NormalMatrix3 n = MakeNormalMatrix(m);
+        const D3DVECTOR normal = MakeVector(0, 0, 1), tangents[] = {MakeVector(1, 0, 0), MakeVector(0, 1, 0)};
+        const D3DVECTOR turned{normal.x * n.m[0][0] + normal.y * n.m[1][0] + normal.z * n.m[2][0],
+                               normal.x * n.m[0][1] + normal.y * n.m[1][1] + normal.z * n.m[2][1],
+                               normal.x * n.m[0][2] + normal.y * n.m[1][2] + normal.z * n.m[2][2]};
+        for (const auto& t : tangents) {
+            D3DMATRIX linear = m;
+            linear.m[3][0] = linear.m[3][1] = linear.m[3][2] = 0;
+            EXPECT_NEAR(VecDot(turned, Transform(t, linear)), 0.0f, kTol);
+        }
+    }
+    const NormalMatrix3 flat = MakeNormalMatrix(MakeScaleMatrix(1, 0, 1));
+    EXPECT_EQ(flat.m[0][0], 1.0f);
+    EXPECT_EQ(flat.m[1][1], 0.0f);
+    EXPECT_EQ(flat.m[2][2], 1.0f);
+}
+
 TEST(LookAt, SceneCameraPutsWorldXOnTheLeft) {
     D3DMATRIX m = Sentinel();
     ASSERT_EQ(MakeLookAtMatrix(m, MakeVector(0, 0, 1.44f), MakeVector(0, 0, 0), MakeVector(0, 1, 0)), kResultOk);
