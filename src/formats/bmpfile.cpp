@@ -1,7 +1,8 @@
 #include "formats/bmpfile.h"
 
-#include <fstream>
 #include <limits>
+
+#include "platform/files.h"
 
 namespace vtl {
 
@@ -151,14 +152,9 @@ std::optional<BmpImage> ParseBmp(const std::uint8_t* bytes, std::size_t size) {
 }
 
 std::optional<BmpImage> ReadBmpFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return std::nullopt;
-    const std::streamoff length = in.tellg();
-    if (length <= 0 || static_cast<std::uint64_t>(length) > kMaxFileBytes) return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) return std::nullopt;
-    return ParseBmp(bytes.data(), bytes.size());
+    const auto bytes = ReadWholeFile(path, kMaxFileBytes);
+    if (!bytes) return std::nullopt;
+    return ParseBmp(bytes->data(), bytes->size());
 }
 
 }  // namespace vtl

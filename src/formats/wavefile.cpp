@@ -4,8 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/files.h"
+
 namespace vtl {
 namespace {
+
+// No sound the saver plays comes near this; a larger file is not one of its waves.
+constexpr std::uint64_t kMaxWaveFileBytes = 256u << 20;
 
 constexpr std::uint16_t kFormatPcm = 1;
 constexpr std::size_t kChunkHeader = 8;
@@ -115,6 +120,12 @@ std::int32_t WaveMusicTimeLength(const PcmWave& wave, double tempo) {
     const double ticks = std::round(seconds * tempo / 60.0 * kMusicTicksPerQuarter);
     // A wave of hours still fits: 2^31 ticks at 120 a minute is over 19 days.
     return static_cast<std::int32_t>(std::clamp(ticks, 1.0, 2147483647.0));
+}
+
+std::optional<PcmWave> ReadPcmWaveFile(const std::string& path) {
+    const auto bytes = ReadWholeFile(path, kMaxWaveFileBytes, ReadSharing::ReadersAllowed);
+    if (!bytes) return std::nullopt;
+    return ParsePcmWave(bytes->data(), bytes->size());
 }
 
 }  // namespace vtl

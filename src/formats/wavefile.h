@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace vtl {
@@ -37,6 +38,12 @@ inline constexpr double kDefaultTempo = 120.0;
 // the length a wave segment needs so that its repeats follow each other instead of
 // starting the sound again one tick later.
 std::int32_t WaveMusicTimeLength(const PcmWave& wave, double tempo = kDefaultTempo);
+
+// A wave file read whole by this reader, for the back ends that play it themselves or
+// need its length. Others may read the file meanwhile (a platform loader may hold it
+// open). Nothing when it cannot be read, is larger than any sound the saver plays, or
+// is not a PCM wave.
+std::optional<PcmWave> ReadPcmWaveFile(const std::string& path);
 
 // The wave as a file: RIFF header, a 16-byte "fmt " chunk and the "data" chunk.
 std::vector<std::uint8_t> BuildPcmWave(const PcmWave& wave);

@@ -16,8 +16,9 @@ std::string FolderOfProgram(const std::string& programPath) {
     return programPath.substr(0, driveRoot ? cut + 1 : cut);
 }
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t limit) {
-    FileHandle file = OpenFileExclusive(path);
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t limit,
+                                                       ReadSharing sharing) {
+    FileHandle file = sharing == ReadSharing::Exclusive ? OpenFileExclusive(path) : OpenFileSharedRead(path);
     if (!file) return std::nullopt;
     const std::int64_t size = file.Size();
     if (size < 0 || static_cast<std::uint64_t>(size) > limit) return std::nullopt;

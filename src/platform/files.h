@@ -60,6 +60,10 @@ private:
 // may open it (Windows share mode 0; an advisory exclusive lock elsewhere). A file
 // that another holder keeps open the same way cannot be opened.
 FileHandle OpenFileExclusive(const std::string& path);
+// Opens an existing regular file for reading while others may read it too (Windows
+// share-read; an advisory shared lock elsewhere): for a file that a platform loader
+// may hold open beside us. Never a pipe or device that would block.
+FileHandle OpenFileSharedRead(const std::string& path);
 
 // Creates a file for writing with no sharing, replacing a file of that name. Never
 // writes through a link planted at that name: elsewhere than Windows an existing
@@ -99,10 +103,12 @@ std::vector<std::string> ListFolder(const std::string& folder);
 // a separator; empty when no safe folder can be had.
 std::string PrivateTempFolder(const std::string& tempFolder);
 
-// A whole file's bytes, read through OpenFileExclusive (so never a pipe or device
-// that would block); nothing when it cannot be opened or read, or is larger than
-// `limit` bytes (checked before anything is allocated).
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t limit);
+// A whole file's bytes, read through OpenFileExclusive or OpenFileSharedRead (so
+// never a pipe or device that would block); nothing when it cannot be opened or read,
+// or is larger than `limit` bytes (checked before anything is allocated).
+enum class ReadSharing { Exclusive, ReadersAllowed };
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t limit,
+                                                       ReadSharing sharing = ReadSharing::Exclusive);
 
 // The full path of the running program's file; empty when it cannot be told.
 std::string ExecutablePath();

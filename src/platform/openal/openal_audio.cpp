@@ -44,7 +44,6 @@ constexpr AudioResult kOutOfMemory = static_cast<AudioResult>(0x8007000Eu);   //
 constexpr AudioResult kFailed = static_cast<AudioResult>(0x80004005u);        // E_FAIL
 constexpr AudioResult kDeviceLost = static_cast<AudioResult>(0x88780096u);    // DSERR_BUFFERLOST
 
-constexpr std::uint64_t kMaxFileBytes = 256u << 20;
 constexpr std::uint64_t kMaxVoiceBytes = 64u << 20;
 constexpr std::uint64_t kMaxQueuedCopies = 1u << 16;
 constexpr float kMaxDopplerFactor = 10.0f;
@@ -97,12 +96,6 @@ private:
     std::shared_ptr<const Device> device_;
     ALuint id_;
 };
-
-std::optional<PcmWave> ReadPcmWaveFile(const std::string& path) {
-    const auto bytes = ReadWholeFile(path, kMaxFileBytes);
-    if (!bytes) return std::nullopt;
-    return ParsePcmWave(bytes->data(), bytes->size());
-}
 
 class OpenALSegment final : public TDMSegment {
 public:

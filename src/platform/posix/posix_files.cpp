@@ -18,9 +18,9 @@ namespace {
 
 int Fd(std::intptr_t native) { return static_cast<int>(native); }
 
-FileHandle Locked(int fd) {
+FileHandle Locked(int fd, int lock = LOCK_EX) {
     if (fd < 0) return {};
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (flock(fd, lock | LOCK_NB) != 0) {
         close(fd);
         return {};
     }
@@ -64,7 +64,9 @@ void FileHandle::Close() {
     native_ = kInvalid;
 }
 
-FileHandle OpenFileExclusive(const std::string& path) {
+namespace {
+
+FileHandle OpenRegularFile(const std::string& path, int lock) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {};
     struct stat st {};
@@ -74,8 +76,14 @@ FileHandle OpenFileExclusive(const std::string& path) {
     }
     // O_NONBLOCK only kept a FIFO from stalling the open; reads of a file never block.
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return Locked(fd);
+    return Locked(fd, lock);
 }
+
+}  // namespace
+
+FileHandle OpenFileExclusive(const std::string& path) { return OpenRegularFile(path, LOCK_EX); }
+
+FileHandle OpenFileSharedRead(const std::string& path) { return OpenRegularFile(path, LOCK_SH); }
 
 FileHandle CreateFileExclusive(const std::string& path) {
     struct stat st {};

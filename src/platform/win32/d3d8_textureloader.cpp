@@ -18,17 +18,6 @@ using CreateFromFileExFn = HRESULT(WINAPI*)(void* device, const char* file, UINT
                                             DWORD usage, DWORD format, DWORD pool, DWORD filter, DWORD mipFilter,
                                             DWORD colorKey, void* srcInfo, PALETTEENTRY* palette, void** texture);
 
-// The "A" entry points take names in the ANSI code page.
-std::string AnsiName(const std::string& utf8) {
-    const std::wstring wide = Widen(utf8);
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return utf8;
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &out[0], n, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(n - 1));
-    return out;
-}
-
 HRESULT LastErrorResult() {
     const DWORD error = GetLastError();
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
@@ -54,7 +43,7 @@ public:
     HResult LoadFromFile(IRenderDevice& device, const std::string& fileName,
                          std::shared_ptr<IRenderTexture>& texture) override {
         void* native = nullptr;
-        const std::string name = AnsiName(fileName);
+        const std::string name = AnsiFromUtf8(fileName);
         const HRESULT hr = WithEntryPoint<CreateFromFileFn>("D3DXCreateTextureFromFileA", [&](CreateFromFileFn fn) {
             return fn(device.NativeHandle(), name.c_str(), &native);
         });
@@ -64,7 +53,7 @@ public:
     HResult LoadFromFileEx(IRenderDevice& device, const std::string& fileName, D3DCOLOR colorKey,
                            std::shared_ptr<IRenderTexture>& texture) override {
         void* native = nullptr;
-        const std::string name = AnsiName(fileName);
+        const std::string name = AnsiFromUtf8(fileName);
         const HRESULT hr =
             WithEntryPoint<CreateFromFileExFn>("D3DXCreateTextureFromFileExA", [&](CreateFromFileExFn fn) {
                 return fn(device.NativeHandle(), name.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,

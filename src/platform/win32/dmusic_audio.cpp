@@ -19,7 +19,6 @@
 #include "platform/files.h"
 #include "formats/wavefile.h"
 #include "platform/win32/dsound_audio.h"
-#include "platform/win32/win32_wavefile.h"
 #include "platform/win32/win32_text.h"
 
 namespace vtl {
@@ -299,12 +298,7 @@ AudioCandidates WindowsAudioCandidates() {
     };
     // The ANSI form: every debugger shows it, and Wine traces only that one.
     candidates.log = [](const std::string& text) {
-        const std::wstring wide = Widen("Vantorel 3D Screensaver: " + text + "\n");
-        const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        if (n <= 0) return;
-        std::string ansi(static_cast<std::size_t>(n), '\0');
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &ansi[0], n, nullptr, nullptr);
-        OutputDebugStringA(ansi.c_str());
+        OutputDebugStringA(AnsiFromUtf8("Vantorel 3D Screensaver: " + text + "\n").c_str());
     };
     return candidates;
 }

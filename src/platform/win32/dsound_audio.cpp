@@ -33,7 +33,6 @@
 #include "platform/hooks/audio_requests.h"
 #include "platform/files.h"
 #include "formats/wavefile.h"
-#include "platform/win32/win32_wavefile.h"
 
 namespace vtl {
 namespace {

@@ -67,6 +67,11 @@ FileHandle OpenFileExclusive(const std::string& path) {
                             nullptr));
 }
 
+FileHandle OpenFileSharedRead(const std::string& path) {
+    return Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 FileHandle CreateFileExclusive(const std::string& path) {
     if (FaultInjected("file-create")) return FileHandle();
     return Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -193,9 +193,9 @@ int main(int argc, char** argv) {
 
     vtl::WritePng(out + "/pictures.png", Tile({background, environment}, 2));
     const std::string font = assets + "/numfont.bmp";
-    if (std::filesystem::exists(font)) vtl::WritePng(out + "/numfont.png", vtl::ReadBmpFile(font));
+    if (std::filesystem::exists(font)) vtl::WritePng(out + "/numfont.png", vtl::ReadBmpPicture(font));
     const std::string preview = assets + "/preview.bmp";
-    if (std::filesystem::exists(preview)) vtl::WritePng(out + "/preview.png", vtl::ReadBmpFile(preview));
+    if (std::filesystem::exists(preview)) vtl::WritePng(out + "/preview.png", vtl::ReadBmpPicture(preview));
 
     std::vector<RgbImage> waves;
     for (const char* name : {"background.wav", "helicopter.wav", "Street1.wav", "Street2.wav", "Street3.wav",

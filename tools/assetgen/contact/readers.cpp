@@ -1,9 +1,10 @@
 #include "readers.h"
 
+#include "formats/bmpfile.h"
+
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -37,34 +38,17 @@ RgbImage ReadJpegFile(const std::string& path) {
   return image;
 }
 
-RgbImage ReadBmpFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto u16 = [&](size_t o) { return static_cast<unsigned>(b.at(o) | (b.at(o + 1) << 8)); };
-  auto u32 = [&](size_t o) { return static_cast<std::uint32_t>(u16(o) | (u16(o + 2) << 16)); };
-  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') throw std::runtime_error("not a BMP: " + path);
-  const std::uint32_t offset = u32(10), headerSize = u32(14);
-  const auto width = static_cast<std::int32_t>(u32(18)), rawHeight = static_cast<std::int32_t>(u32(22));
-  const unsigned bpp = u16(28);
-  if (u32(30) != 0 || (bpp != 8 && bpp != 24 && bpp != 32) || width <= 0 || rawHeight == 0)
-    throw std::runtime_error("unsupported BMP: " + path);
-  const int height = rawHeight < 0 ? -rawHeight : rawHeight;
-  const size_t stride = ((static_cast<size_t>(width) * bpp + 31) / 32) * 4;
-  const size_t palette = 14 + headerSize;
+RgbImage ReadBmpPicture(const std::string& path) {
+  const std::optional<BmpImage> bmp = ReadBmpFile(path);
+  if (!bmp) throw std::runtime_error("not a BMP this reader takes: " + path);
   RgbImage image;
-  image.width = width;
-  image.height = height;
-  image.rgb.resize(static_cast<size_t>(width) * height * 3);
-  for (int y = 0; y < height; ++y) {
-    const size_t row = offset + stride * static_cast<size_t>(rawHeight < 0 ? y : height - 1 - y);
-    for (int x = 0; x < width; ++x) {
-      std::uint8_t* out = &image.rgb[(static_cast<size_t>(y) * width + x) * 3];
-      size_t px = row + static_cast<size_t>(x) * (bpp / 8);
-      if (bpp == 8) px = palette + 4 * static_cast<size_t>(b.at(row + x));
-      out[0] = b.at(px + 2);
-      out[1] = b.at(px + 1);
-      out[2] = b.at(px);
-    }
+  image.width = static_cast<int>(bmp->width);
+  image.height = static_cast<int>(bmp->height);
+  image.rgb.reserve(bmp->pixels.size() * 3);
+  for (const std::uint32_t argb : bmp->pixels) {
+    image.rgb.push_back(static_cast<std::uint8_t>(argb >> 16));
+    image.rgb.push_back(static_cast<std::uint8_t>(argb >> 8));
+    image.rgb.push_back(static_cast<std::uint8_t>(argb));
   }
   return image;
 }
