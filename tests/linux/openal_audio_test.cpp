@@ -19,7 +19,7 @@ class OpenALBackEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         altest::UseCaptureDevice();
-        audio = al::CreateOpenALAudio();
+        audio = openal::CreateOpenALAudio();
         folder = altest::TestFolder();
     }
     // Plays segment on channel (after prepare) for about `seconds` of written sound,
@@ -231,7 +231,7 @@ TEST_F(OpenALBackEnd, OnlyPcmWavesLoad) {
 
 TEST_F(OpenALBackEnd, ASegmentOfAnotherBackEndIsRefused) {
     // A second device writes into the same capture file; nothing is measured here.
-    auto other = al::CreateOpenALAudio();
+    auto other = openal::CreateOpenALAudio();
     auto foreign = other->LoadSegment(altest::WriteWave(folder, "tone.wav", altest::Tone(440, 0.1)));
     TDMPerformance* channel = audio->CreatePerformance();
     EXPECT_LT(channel->PlaySegment(*foreign), 0);

@@ -28,7 +28,7 @@ void UseOnly(const std::string& waveFile, const char* drivers) {
 
 int CreationOutcome() {
     try {
-        al::CreateOpenALAudio();
+        openal::CreateOpenALAudio();
         return kNoRaise;
     } catch (const EDirectAudio& e) {
         return std::strcmp(e.what(), kMsgCannotCreateLoader) == 0 ? kRaisedAsPromised : kWrongRaise;
@@ -56,7 +56,7 @@ TEST_F(OpenALWithoutDevice, CreationRaisesWhenThereIsNoDriverAtAll) {
 // Plays on a device whose every write fails; the device then counts as gone. Every
 // call must come back, plays must report the loss, and tearing down must not crash.
 int LostDeviceOutcome() {
-    auto audio = al::CreateOpenALAudio();
+    auto audio = openal::CreateOpenALAudio();
     TDMPerformance* channel = audio->CreatePerformance();
     const std::string folder = altest::TestFolder();
     auto tone = audio->LoadSegment(altest::WriteWave(folder, "tone.wav", altest::Tone(440, 0.2)));

@@ -8,7 +8,7 @@
 #include "sound/audio_doppler.h"
 #include "platform/openal/openal_units.h"
 
-namespace vtl::al {
+namespace vtl::openal {
 namespace {
 
 TEST(OpenALUnits, VolumeBecomesAGainThatNeverPassesFull) {
@@ -71,4 +71,4 @@ TEST(OpenALUnits, OpenALsDopplerGivesTheOtherBackEndsPitch) {
 }
 
 }  // namespace
-}  // namespace vtl::al
+}  // namespace vtl::openal

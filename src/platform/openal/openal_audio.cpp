@@ -35,7 +35,7 @@
 #include "platform/openal/openal_units.h"
 #include "formats/wavefile.h"
 
-namespace vtl::al {
+namespace vtl::openal {
 namespace {
 
 // Results in the platform's HRESULT form, so that a logged failure reads as on Windows.
@@ -300,4 +300,4 @@ std::unique_ptr<TDirectAudio> CreateOpenALAudio() {
     return std::make_unique<OpenALAudio>(std::move(shared));
 }
 
-}  // namespace vtl::al
+}  // namespace vtl::openal

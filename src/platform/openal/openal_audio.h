@@ -7,10 +7,10 @@
 
 #include "platform/audio.h"
 
-namespace vtl::al {
+namespace vtl::openal {
 
 // Opens the default output device. Raises EDirectAudio kMsgCannotCreateLoader when
 // there is no device or no context can be made on it (the saver then runs silent).
 std::unique_ptr<TDirectAudio> CreateOpenALAudio();
 
-}  // namespace vtl::al
+}  // namespace vtl::openal

@@ -5,7 +5,7 @@
 
 #include "sound/audio_doppler.h"
 
-namespace vtl::al {
+namespace vtl::openal {
 
 float GainOfVolume(std::int32_t volume) {
     // Negated in 64 bits: the most negative volume has no positive twin in 32.
@@ -37,4 +37,4 @@ void DopplerVelocity(const float position[3], const float velocity[3], float dop
     for (int i = 0; i < 3; ++i) out[i] = static_cast<float>(v[i]);
 }
 
-}  // namespace vtl::al
+}  // namespace vtl::openal

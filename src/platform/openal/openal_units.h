@@ -6,7 +6,7 @@
 // context.
 #include <cstdint>
 
-namespace vtl::al {
+namespace vtl::openal {
 
 // DirectSound's floor: this many hundredths of a decibel or fewer is silence.
 inline constexpr std::int32_t kSilentVolume = -10000;
@@ -31,4 +31,4 @@ AlVector ToOpenALSpace(const float v[3]);
 // back ends. Only the part along the line to the listener is changed.
 void DopplerVelocity(const float position[3], const float velocity[3], float dopplerFactor, float out[3]);
 
-}  // namespace vtl::al
+}  // namespace vtl::openal

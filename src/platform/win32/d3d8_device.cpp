@@ -10,7 +10,7 @@
 #include "platform/hooks/faults.h"
 #include "platform/win32/win32_libraries.h"
 
-namespace vtl {
+namespace vtl::win32 {
 
 static_assert(sizeof(vtl::D3DMATRIX) == sizeof(::D3DMATRIX), "matrix layout");
 static_assert(sizeof(vtl::D3DLIGHT8) == sizeof(::D3DLIGHT8), "light layout");
@@ -192,4 +192,4 @@ std::shared_ptr<IRenderDevice> AdoptD3D8Device(void* device) {
     return std::make_shared<D3D8Device>(static_cast<IDirect3DDevice8*>(device));
 }
 
-}  // namespace vtl
+}  // namespace vtl::win32

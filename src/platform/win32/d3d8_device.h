@@ -6,7 +6,7 @@
 
 #include "platform/renderdevice.h"
 
-namespace vtl {
+namespace vtl::win32 {
 
 // Direct3DCreate8 of "D3d8.dll" (loaded on first use and kept until the process
 // ends). Null when the library, its entry point or the object is missing.
@@ -16,4 +16,4 @@ std::shared_ptr<IRenderD3D> CreateD3D8(std::uint32_t sdkVersion);
 std::shared_ptr<IRenderTexture> AdoptD3D8Texture(void* texture);   // IDirect3DTexture8*
 std::shared_ptr<IRenderDevice> AdoptD3D8Device(void* device);      // IDirect3DDevice8*
 
-}  // namespace vtl
+}  // namespace vtl::win32

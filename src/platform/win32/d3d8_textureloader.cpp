@@ -9,7 +9,7 @@
 #include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_text.h"
 
-namespace vtl {
+namespace vtl::win32 {
 
 namespace {
 
@@ -74,4 +74,4 @@ private:
 
 std::shared_ptr<ITextureLoader> CreateD3D8ExTextureLoader() { return std::make_shared<D3D8ExTextureLoader>(); }
 
-}  // namespace vtl
+}  // namespace vtl::win32

@@ -5,8 +5,8 @@
 
 #include "platform/textureloader.h"
 
-namespace vtl {
+namespace vtl::win32 {
 
 std::shared_ptr<ITextureLoader> CreateD3D8ExTextureLoader();
 
-}  // namespace vtl
+}  // namespace vtl::win32

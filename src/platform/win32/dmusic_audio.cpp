@@ -21,7 +21,7 @@
 #include "platform/win32/dsound_audio.h"
 #include "platform/win32/win32_text.h"
 
-namespace vtl {
+namespace vtl::win32 {
 namespace {
 
 // Published DirectX 8 identifiers, defined here so no GUID library is needed.
@@ -309,4 +309,4 @@ std::unique_ptr<TDirectAudio> CreateBestAudioBackend() {
     return std::move(choice.audio);
 }
 
-}  // namespace vtl
+}  // namespace vtl::win32

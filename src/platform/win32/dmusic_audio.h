@@ -9,7 +9,7 @@
 #include "platform/audio.h"
 #include "sound/audio_choice.h"
 
-namespace vtl {
+namespace vtl::win32 {
 
 // Initialises COM on this thread (single-threaded apartment) and makes the loader.
 // Raises EGeneral "Cannot initialize COM library" or EDirectAudio "Cannot create
@@ -36,4 +36,4 @@ AudioCandidates WindowsAudioCandidates();
 // when neither can make a sound (no audio device): the saver then runs silent.
 std::unique_ptr<TDirectAudio> CreateBestAudioBackend();
 
-}  // namespace vtl
+}  // namespace vtl::win32

@@ -34,7 +34,7 @@
 #include "platform/files.h"
 #include "formats/wavefile.h"
 
-namespace vtl {
+namespace vtl::win32 {
 namespace {
 
 constexpr GUID kClsidDirectSound8 = {0x3901CC3F, 0x84B5, 0x4FA4, {0xBA, 0x35, 0xAA, 0x81, 0x72, 0xB8, 0xA0, 0x9B}};
@@ -324,4 +324,4 @@ bool DirectSoundChannelComesUp(TDirectAudio& audio) {
     return sound && sound->ChannelComesUp();
 }
 
-}  // namespace vtl
+}  // namespace vtl::win32

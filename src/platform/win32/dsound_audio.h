@@ -5,7 +5,7 @@
 
 #include "platform/audio.h"
 
-namespace vtl {
+namespace vtl::win32 {
 
 // Initialises COM on this thread like the DirectMusic back end (same balance, same
 // error). Channels are made at CreatePerformance.
@@ -15,4 +15,4 @@ std::unique_ptr<TDirectAudio> CreateDirectSoundAudio();
 // CreateDirectSoundAudio); the trial channel is gone again afterwards.
 bool DirectSoundChannelComesUp(TDirectAudio& audio);
 
-}  // namespace vtl
+}  // namespace vtl::win32

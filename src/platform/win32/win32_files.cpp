@@ -10,6 +10,9 @@
 #include "platform/win32/win32_text.h"
 
 namespace vtl {
+
+using win32::Widen;
+using win32::Narrow;
 namespace {
 
 HANDLE H(std::intptr_t native) { return reinterpret_cast<HANDLE>(native); }

@@ -10,7 +10,7 @@
 #include "platform/errors.h"
 #include "platform/host.h"
 
-namespace vtl {
+namespace vtl::win32 {
 namespace {
 
 class Win32Timer;
@@ -123,4 +123,4 @@ void Win32MessageTimers::ProcessMessages() {
     }
 }
 
-}  // namespace vtl
+}  // namespace vtl::win32

@@ -3,7 +3,7 @@
 // saver's message loop dispatches to a timer procedure on the UI thread.
 #include "platform/timers.h"
 
-namespace vtl {
+namespace vtl::win32 {
 
 class Win32MessageTimers : public IMessageTimers {
 public:
@@ -23,4 +23,4 @@ private:
     EventErrorHandler onError_;
 };
 
-}  // namespace vtl
+}  // namespace vtl::win32

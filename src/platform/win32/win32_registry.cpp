@@ -7,7 +7,7 @@
 #include "platform/hooks/faults.h"
 #include "platform/win32/win32_text.h"
 
-namespace vtl {
+namespace vtl::win32 {
 
 namespace {
 
@@ -82,4 +82,4 @@ std::unique_ptr<IRegistryKey> Win32Registry::CreateKey(RegistryRoot root, const 
     return std::make_unique<Win32RegistryKey>(key);
 }
 
-}  // namespace vtl
+}  // namespace vtl::win32

@@ -3,7 +3,7 @@
 // portable code's encoding) and the wide API.
 #include "platform/registry.h"
 
-namespace vtl {
+namespace vtl::win32 {
 
 class Win32Registry : public IRegistry {
 public:
@@ -11,4 +11,4 @@ public:
     std::unique_ptr<IRegistryKey> CreateKey(RegistryRoot root, const std::string& path) override;
 };
 
-}  // namespace vtl
+}  // namespace vtl::win32

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace vtl {
+namespace vtl::win32 {
 
 std::wstring Widen(const std::string& utf8) {
     if (utf8.empty()) return {};
@@ -33,4 +33,4 @@ std::string AnsiFromUtf8(const std::string& utf8) {
     return out;
 }
 
-}  // namespace vtl
+}  // namespace vtl::win32

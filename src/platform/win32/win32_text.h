@@ -3,7 +3,7 @@
 // ANSI code page for the "A" entry points of other libraries.
 #include <string>
 
-namespace vtl {
+namespace vtl::win32 {
 
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& utf16);
@@ -11,4 +11,4 @@ std::string Narrow(const std::wstring& utf16);
 // character); the text unchanged when the system cannot convert it.
 std::string AnsiFromUtf8(const std::string& utf8);
 
-}  // namespace vtl
+}  // namespace vtl::win32

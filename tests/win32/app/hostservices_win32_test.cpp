@@ -46,7 +46,7 @@ TEST(HostWin32, LibraryWithoutTheEntryMeansNoAnswer) {
 }
 
 TEST(HostWin32, InstallFolderFallsBackToTheProgramFolder) {
-    Win32Registry registry;
+    win32::Win32Registry registry;
     RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantorel 3D Screensaver_is1");
     win32::HostFolders folders(registry);
     auto program = ExecutablePath();
@@ -63,7 +63,7 @@ TEST(HostWin32, InstallFolderFromTheUserUninstallKey) {
     const wchar_t value[] = L"C:\\Vantorel Test";
     RegSetValueExW(k, L"Inno Setup: App Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
     RegCloseKey(k);
-    Win32Registry registry;
+    win32::Win32Registry registry;
     win32::HostFolders folders(registry);
     EXPECT_EQ(folders.InstallFolder(), "C:\\Vantorel Test");
     RegDeleteTreeW(HKEY_CURRENT_USER, path);

@@ -61,7 +61,7 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    Win32Registry registry;
+    win32::Win32Registry registry;
     std::string answerFile;
 };
 

@@ -39,8 +39,8 @@ void Pump() {
 }  // namespace
 
 void EnginePixelTest::SetUp() {
-    SetDirect3DCreate(&CreateD3D8);
-    SetTextureLoader(CreateD3D8ExTextureLoader());
+    SetDirect3DCreate(&win32::CreateD3D8);
+    SetTextureLoader(win32::CreateD3D8ExTextureLoader());
     ASSERT_EQ(InitDirect3D(1), 0) << "no Direct3D 8";
     RegisterClassOnce();
     window_ = CreateWindowExW(0, kClassName, L"engine pixels", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,

@@ -45,7 +45,7 @@ protected:
 TEST_F(PackWin32Test, PackHeldOpenByAnotherHandleCannotBeOpened) {
     PackBytes::Of({{"a.txt", "abc"}}).WriteTo(At("p.pak"));
     // Even a holder that shares everything keeps out an opener that shares nothing.
-    const HANDLE other = CreateFileW(Widen(At("p.pak")).c_str(), GENERIC_READ,
+    const HANDLE other = CreateFileW(win32::Widen(At("p.pak")).c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
@@ -62,7 +62,7 @@ TEST_F(PackWin32Test, PackHeldOpenByAnotherHandleCannotBeOpened) {
 
 TEST_F(PackWin32Test, MeshHeldOpenByAnotherHandleCannotBeLoaded) {
     ASSERT_TRUE(SaveMeshFile(At("m.msh"), MeshData{}));
-    const HANDLE other = CreateFileW(Widen(At("m.msh")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE other = CreateFileW(win32::Widen(At("m.msh")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     std::int32_t t = 0, v = 0, n = 0, u = 0;
@@ -84,8 +84,8 @@ TEST_F(PackWin32Test, ClearFolderLeavesReadOnlyFilesAndSubFolders) {
     const std::string folder = At("s");
     fs::create_directories(folder + "\\sub");
     for (const char* name : {"plain.txt", "ro.txt", "hidden.txt"}) PackBytes().Text(name).WriteTo(folder + "\\" + name);
-    SetFileAttributesW(Widen(folder + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    SetFileAttributesW(Widen(folder + "\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesW(win32::Widen(folder + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(win32::Widen(folder + "\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     EXPECT_EQ(ClearFolder(folder), 4);
     EXPECT_FALSE(fs::exists(folder + "\\plain.txt"));
     EXPECT_FALSE(fs::exists(folder + "\\hidden.txt"));
@@ -131,7 +131,7 @@ TEST_F(PackWin32Test, UnpackToTempUsesTheSystemTemporaryFolder) {
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
     ASSERT_GT(n, 0u);
-    const std::string expected = Narrow(std::wstring(temp, n)) + "qvtmptxt.$$$";
+    const std::string expected = win32::Narrow(std::wstring(temp, n)) + "qvtmptxt.$$$";
 
     // The scratch folder is shared with every other user of it in this prefix; start
     // from an empty one so the count below is this test's own.

@@ -35,7 +35,7 @@ protected:
         GetTempPathW(MAX_PATH, temp);
         folder_ = std::wstring(temp) + L"vtl-planted\\";
         CreateDirectoryW(folder_.c_str(), nullptr);
-        const std::wstring real = Widen(ExecutableFolder()) + L"\\d3d8ex.dll";
+        const std::wstring real = win32::Widen(ExecutableFolder()) + L"\\d3d8ex.dll";
         ASSERT_TRUE(CopyFileW(real.c_str(), (folder_ + kPlanted).c_str(), FALSE));
         ASSERT_TRUE(SetCurrentDirectoryW(folder_.c_str()));
     }
@@ -63,7 +63,7 @@ TEST_F(PlantedDll, PlainSearchWouldTakeItButOurLoadersDoNot) {
 TEST_F(PlantedDll, RemovedFromTheSearchOrderTheCurrentDirectoryIsNotSearched) {
     win32::RemoveCurrentDirectoryFromDllSearch();
     HMODULE plain = LoadLibraryW(kPlanted);
-    EXPECT_EQ(plain, nullptr) << "loaded from " << Narrow(ModulePath(plain));
+    EXPECT_EQ(plain, nullptr) << "loaded from " << win32::Narrow(ModulePath(plain));
     if (plain) FreeLibrary(plain);
     // Libraries by name from the program's folder and the system folder still load.
     HMODULE own = LoadLibraryW(L"d3d8ex.dll");
@@ -88,12 +88,12 @@ TEST(LibraryLoading, EachLibraryFromItsOwnFolder) {
     struct { const wchar_t* name; bool fromSystem; } cases[] = {
         {L"D3D8.DLL", true}, {L"HHCtrl.ocx", true}, {L"d3d8ex.dll", false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.name));
+        SCOPED_TRACE(win32::Narrow(c.name));
         HMODULE module = c.fromSystem ? win32::LoadSystemLibrary(c.name) : win32::LoadProgramLibrary(c.name);
         ASSERT_NE(module, nullptr);
         const std::wstring path = ModulePath(module);
         if (c.fromSystem)
-            EXPECT_TRUE(InSystemFolder(path)) << Narrow(path);
+            EXPECT_TRUE(InSystemFolder(path)) << win32::Narrow(path);
         else
             EXPECT_EQ(Lower(path), Lower(win32::ProgramLibraryPath(c.name)));
         FreeLibrary(module);

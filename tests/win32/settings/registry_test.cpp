@@ -23,7 +23,7 @@ protected:
         RegSetValueExW(k, name, 0, type, static_cast<const BYTE*>(data), size);
         RegCloseKey(k);
     }
-    Win32Registry registry;
+    win32::Win32Registry registry;
 };
 
 TEST_F(RealRegistry, EmptyHiveGivesDefaultsAndCreatesNoKey) {

@@ -18,14 +18,14 @@ using testing::PumpMessages;
 
 void RemoveFolder(const std::string& folder) {
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(Widen(folder + "\\*.*").c_str(), &found);
+    const HANDLE search = FindFirstFileW(win32::Widen(folder + "\\*.*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            DeleteFileW((Widen(folder) + L"\\" + found.cFileName).c_str());
+            DeleteFileW((win32::Widen(folder) + L"\\" + found.cFileName).c_str());
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryW(Widen(folder).c_str());
+    RemoveDirectoryW(win32::Widen(folder).c_str());
 }
 
 TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
@@ -37,11 +37,11 @@ TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
         soundtest::WriteWave(folder, name, soundtest::Tone(880, 0.2));
 
     std::vector<std::string> errors;
-    Win32MessageTimers timers([&](const std::exception& e) { errors.push_back(e.what()); });
+    win32::Win32MessageTimers timers([&](const std::exception& e) { errors.push_back(e.what()); });
     auto random = CreateClockRandom();
     int clears = 0;
     SoundHost host;
-    host.services = {CreateBestAudioBackend, &timers, random.get()};
+    host.services = {win32::CreateBestAudioBackend, &timers, random.get()};
     host.unpackToTemp = [&](const std::string&) { return folder; };
     host.clearFolder = [&](const std::string& path) {
         ++clears;
@@ -55,7 +55,7 @@ TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
         // No device: the saver runs silent, and the sounds it unpacked go at once.
         EXPECT_EQ(SoundSystem(), nullptr);
         EXPECT_EQ(clears, 1);
-        EXPECT_EQ(GetFileAttributesW(Widen(folder).c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesW(win32::Widen(folder).c_str()), INVALID_FILE_ATTRIBUTES);
         StopSound();
         EXPECT_TRUE(errors.empty());
         SetSoundHost({});
@@ -68,7 +68,7 @@ TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
     StopSound();
     EXPECT_EQ(SoundSystem(), nullptr);
     EXPECT_EQ(clears, 2);
-    EXPECT_EQ(GetFileAttributesW(Widen(folder).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(win32::Widen(folder).c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(errors.empty());
     if (!soundtest::CapturePath().empty()) {
         Sleep(150);

@@ -25,7 +25,7 @@ std::string CapturePath() {
 
 std::uint64_t CaptureMark() {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(Widen(CapturePath()).c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (!GetFileAttributesExW(win32::Widen(CapturePath()).c_str(), GetFileExInfoStandard, &data)) return 0;
     return (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
@@ -51,13 +51,13 @@ std::string TestFolder() {
     const std::wstring folder =
         std::wstring(temp) + L"vtl_sound_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount());
     CreateDirectoryW(folder.c_str(), nullptr);
-    return Narrow(folder);
+    return win32::Narrow(folder);
 }
 
 std::string WriteWave(const std::string& folder, const std::string& name, const PcmWave& wave) {
     const std::string path = folder + "\\" + name;
     const std::vector<std::uint8_t> bytes = BuildPcmWave(wave);
-    const HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);

@@ -162,8 +162,8 @@ TEST(BackEndRequests, DirectMusicAsksForWhatDirectSoundPlays) {
     OnFreshThread([&] {
         for (const auto& c : cases) {
             SCOPED_TRACE(c.name);
-            const auto music = Record(CreateDirectMusicAudio(), c.scenario, folder);
-            const auto sound = Record(CreateDirectSoundAudio(), c.scenario, folder);
+            const auto music = Record(win32::CreateDirectMusicAudio(), c.scenario, folder);
+            const auto sound = Record(win32::CreateDirectSoundAudio(), c.scenario, folder);
             EXPECT_EQ(music, sound);
             std::printf("  %s:\n", c.name);
             for (std::size_t i = 0; i < music.size() && i < sound.size(); ++i)

@@ -39,8 +39,8 @@ TEST(DirectMusicBackEnd, EveryCallRunsOnFourChannels) {
     OnFreshThread([] {
         const std::string folder = soundtest::TestFolder();
         const std::string wave = soundtest::WriteWave(folder, "loop.wav", soundtest::Tone(440, 0.2));
-        auto audio = CreateDirectMusicAudio();
-        std::printf("DirectMusic channel comes up whole: %s\n", DirectMusicChannelComesUp(*audio) ? "yes" : "no");
+        auto audio = win32::CreateDirectMusicAudio();
+        std::printf("DirectMusic channel comes up whole: %s\n", win32::DirectMusicChannelComesUp(*audio) ? "yes" : "no");
         TDMPerformance* channels[4];
         for (auto& channel : channels) channel = audio->CreatePerformance();
         auto loop = audio->LoadSegment(wave);
@@ -71,14 +71,14 @@ TEST(DirectMusicBackEnd, EveryCallRunsOnFourChannels) {
 
 TEST(DirectMusicBackEnd, ComIsGivenBackOnlyWhenThisObjectInitialisedIt) {
     OnFreshThread([] {
-        auto audio = CreateDirectMusicAudio();
+        auto audio = win32::CreateDirectMusicAudio();
         EXPECT_TRUE(ComIsUp());
         audio.reset();
         EXPECT_FALSE(ComIsUp());
     });
     OnFreshThread([] {
         ASSERT_EQ(CoInitialize(nullptr), S_OK);
-        auto audio = CreateDirectMusicAudio();
+        auto audio = win32::CreateDirectMusicAudio();
         audio.reset();
         EXPECT_TRUE(ComIsUp());
         CoUninitialize();
@@ -90,7 +90,7 @@ TEST(DirectMusicBackEnd, AComLibraryInAnotherApartmentIsRefused) {
     OnFreshThread([] {
         ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         try {
-            CreateDirectMusicAudio();
+            win32::CreateDirectMusicAudio();
             ADD_FAILURE() << "no error";
         } catch (const EGeneral& e) {
             EXPECT_STREQ(e.what(), "Cannot initialize COM library");
@@ -102,7 +102,7 @@ TEST(DirectMusicBackEnd, AComLibraryInAnotherApartmentIsRefused) {
 
 TEST(DirectMusicBackEnd, FilesThatDoNotLoadRaiseWithTheirName) {
     OnFreshThread([] {
-        auto audio = CreateDirectMusicAudio();
+        auto audio = win32::CreateDirectMusicAudio();
         const std::string folder = soundtest::TestFolder();
         const std::string longName = folder + "\\" + std::string(260, 'a') + ".wav";
         for (const std::string& path : {folder + "\\missing.wav", longName}) {
@@ -120,11 +120,11 @@ TEST(DirectMusicBackEnd, TheBestBackEndPlaysWaves) {
     OnFreshThread([] {
         if (soundtest::CapturePath().empty()) {
             // No device: nothing to play through, said by a raise the saver swallows.
-            EXPECT_THROW(CreateBestAudioBackend(), EDirectAudio);
+            EXPECT_THROW(win32::CreateBestAudioBackend(), EDirectAudio);
             EXPECT_FALSE(ComIsUp());
             return;
         }
-        auto audio = CreateBestAudioBackend();
+        auto audio = win32::CreateBestAudioBackend();
         ASSERT_TRUE(audio);
         const std::string folder = soundtest::TestFolder();
         TDMPerformance* channel = audio->CreatePerformance();
@@ -154,20 +154,20 @@ namespace {
 TEST(DirectMusicBackEnd, AWaveSegmentLastsAsLongAsItsWave) {
     OnFreshThread([] {
         const std::string folder = soundtest::TestFolder();
-        auto audio = CreateDirectMusicAudio();
+        auto audio = win32::CreateDirectMusicAudio();
         struct { const char* name; double seconds; std::int32_t ticks; } cases[] = {
             {"half.wav", 0.5, 768}, {"short.wav", 0.1, 154}, {"two.wav", 2.0, 3072}};
         for (const auto& c : cases) {
             auto segment = audio->LoadSegment(soundtest::WriteWave(folder, c.name, soundtest::Tone(440, c.seconds)));
-            EXPECT_EQ(DirectMusicSegmentLength(*segment), c.ticks) << c.name;
+            EXPECT_EQ(win32::DirectMusicSegmentLength(*segment), c.ticks) << c.name;
         }
     });
 }
 
 TEST(AudioChoiceOnWindows, WineIsKnownAndGetsDirectSound) {
     OnFreshThread([] {
-        ASSERT_TRUE(RunningOnWine()) << "these tests run under Wine";
-        AudioChoice choice = ChooseAudioBackend(WindowsAudioCandidates());
+        ASSERT_TRUE(win32::RunningOnWine()) << "these tests run under Wine";
+        AudioChoice choice = ChooseAudioBackend(win32::WindowsAudioCandidates());
         if (soundtest::CapturePath().empty()) {
             EXPECT_EQ(choice.kind, AudioBackendKind::Silent) << choice.reason;
         } else {
@@ -182,7 +182,7 @@ TEST(AudioChoiceOnWindows, WineIsKnownAndGetsDirectSound) {
 TEST(AudioChoiceOnWindows, WhereDirectMusicIsNotKnownSilentItIsTaken) {
     OnFreshThread([] {
         // As on Windows itself: the same candidates without the platform's marker.
-        AudioCandidates candidates = WindowsAudioCandidates();
+        AudioCandidates candidates = win32::WindowsAudioCandidates();
         candidates.directMusicPlaysNothing = [] { return false; };
         AudioChoice choice = ChooseAudioBackend(candidates);
         if (soundtest::CapturePath().empty()) {
@@ -191,7 +191,7 @@ TEST(AudioChoiceOnWindows, WhereDirectMusicIsNotKnownSilentItIsTaken) {
             EXPECT_EQ(choice.kind, AudioBackendKind::DirectMusic) << choice.reason;
             ASSERT_TRUE(choice.audio);
             // Its channels come up whole.
-            EXPECT_TRUE(DirectMusicChannelComesUp(*choice.audio));
+            EXPECT_TRUE(win32::DirectMusicChannelComesUp(*choice.audio));
         }
         choice.audio.reset();
         EXPECT_FALSE(ComIsUp());

@@ -18,7 +18,7 @@ using soundtest::Capture;
 class DirectSoundBackEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        audio = CreateDirectSoundAudio();
+        audio = win32::CreateDirectSoundAudio();
         folder = soundtest::TestFolder();
     }
     static bool NoCapture() { return soundtest::CapturePath().empty(); }
@@ -145,7 +145,7 @@ TEST_F(DirectSoundBackEnd, OnlyPcmWavesLoad) {
 }
 
 TEST_F(DirectSoundBackEnd, ASegmentOfAnotherBackEndIsRefused) {
-    auto other = CreateDirectSoundAudio();
+    auto other = win32::CreateDirectSoundAudio();
     auto tone = other->LoadSegment(soundtest::WriteWave(folder, "tone.wav", soundtest::Tone(440, 0.1)));
     TDMPerformance* channel = audio->CreatePerformance();
     EXPECT_LT(channel->PlaySegment(*tone), 0);

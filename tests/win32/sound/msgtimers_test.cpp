@@ -20,7 +20,7 @@ using testing::PumpMessages;
 
 TEST(MessageTimers, HandlersRunFromTheLoopUntilTheTimerGoes) {
     std::vector<std::string> errors;
-    Win32MessageTimers timers([&](const std::exception& e) { errors.push_back(e.what()); });
+    win32::Win32MessageTimers timers([&](const std::exception& e) { errors.push_back(e.what()); });
     int fired = 0;
     IMessageTimer* seen = nullptr;
     auto timer = timers.CreateTimer(20, [&](IMessageTimer& sender) {
@@ -38,7 +38,7 @@ TEST(MessageTimers, HandlersRunFromTheLoopUntilTheTimerGoes) {
 }
 
 TEST(MessageTimers, OnlyAChangedIntervalRestartsTheCountdown) {
-    Win32MessageTimers timers(nullptr);
+    win32::Win32MessageTimers timers(nullptr);
     int fired = 0;
     auto timer = timers.CreateTimer(200, [&](IMessageTimer&) { ++fired; });
     // Setting the same interval again and again must not keep pushing the first call away.
@@ -59,7 +59,7 @@ TEST(MessageTimers, OnlyAChangedIntervalRestartsTheCountdown) {
 
 TEST(MessageTimers, AnErrorInAHandlerGoesToTheErrorHandlerAndTheTimerGoesOn) {
     std::vector<std::string> errors;
-    Win32MessageTimers timers([&](const std::exception& e) { errors.push_back(e.what()); });
+    win32::Win32MessageTimers timers([&](const std::exception& e) { errors.push_back(e.what()); });
     int fired = 0;
     auto timer = timers.CreateTimer(20, [&](IMessageTimer&) {
         if (++fired == 1) throw EDirectAudio("Cannot create segment object from file x.wav");
@@ -72,7 +72,7 @@ TEST(MessageTimers, AnErrorInAHandlerGoesToTheErrorHandlerAndTheTimerGoesOn) {
 }
 
 TEST(MessageTimers, ProcessMessagesRunsWaitingTimersAndKeepsAQuitForTheLoop) {
-    Win32MessageTimers timers(nullptr);
+    win32::Win32MessageTimers timers(nullptr);
     int fired = 0;
     auto timer = timers.CreateTimer(10, [&](IMessageTimer&) { ++fired; });
     Sleep(50);
@@ -127,7 +127,7 @@ TEST(MessageTimers, ProcessMessagesDropsKeysAndMovesButRunsTheRest) {
     PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(500, 500));
     PostMessageW(window, WM_APP, 0, 0);
-    Win32MessageTimers timers(nullptr);
+    win32::Win32MessageTimers timers(nullptr);
     timers.ProcessMessages();
     EXPECT_EQ(seen, std::vector<UINT>{WM_APP});
 }
@@ -149,7 +149,7 @@ LRESULT CALLBACK AlwaysInvalidProc(HWND window, UINT message, WPARAM wParam, LPA
 int FiresBesideEndlessPainting(bool serve, int ms) {
     TestWindow painting(L"VtlAlwaysInvalid", AlwaysInvalidProc);
     ShowWindow(painting.Handle(), SW_SHOWNOACTIVATE);
-    Win32MessageTimers timers(nullptr);
+    win32::Win32MessageTimers timers(nullptr);
     int fired = 0;
     auto timer = timers.CreateTimer(30, [&](IMessageTimer&) { ++fired; });
     const DWORD end = GetTickCount() + static_cast<DWORD>(ms);

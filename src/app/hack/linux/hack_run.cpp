@@ -21,7 +21,7 @@
 #include "settings/settingsstore.h"
 #include "sound/qvsound.h"
 
-namespace vtl::linuxapp {
+namespace vtl::hack {
 
 volatile std::sig_atomic_t g_stopSignal = 0;
 
@@ -44,7 +44,7 @@ void SaySoundError(const std::exception& error) { std::cerr << "vtl3d: " << erro
 // No device: said once, and the sound system then leaves the run silent.
 std::unique_ptr<TDirectAudio> MakeAudio() {
     try {
-        return al::CreateOpenALAudio();
+        return openal::CreateOpenALAudio();
     } catch (const std::exception& error) {
         std::cerr << "vtl3d: no sound (" << error.what() << ")\n";
         throw;
@@ -163,4 +163,4 @@ int RunHack(const HackOptions& options) {
     return 0;
 }
 
-}  // namespace vtl::linuxapp
+}  // namespace vtl::hack

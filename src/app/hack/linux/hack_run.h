@@ -6,7 +6,7 @@
 
 #include "app/hack/hack_options.h"
 
-namespace vtl::linuxapp {
+namespace vtl::hack {
 
 // Set by the signal handlers (SIGTERM from XScreenSaver, SIGINT, SIGHUP).
 extern volatile std::sig_atomic_t g_stopSignal;
@@ -15,4 +15,4 @@ extern volatile std::sig_atomic_t g_stopSignal;
 // (the reason is on stderr). Errors raised by setup propagate.
 int RunHack(const HackOptions& options);
 
-}  // namespace vtl::linuxapp
+}  // namespace vtl::hack

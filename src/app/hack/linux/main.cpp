@@ -12,7 +12,7 @@
 
 namespace {
 
-void OnStopSignal(int signal) { vtl::linuxapp::g_stopSignal = signal; }
+void OnStopSignal(int signal) { vtl::hack::g_stopSignal = signal; }
 
 void CatchStopSignals() {
     struct sigaction action {};
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     for (const std::string& warning : parsed.options->warnings) std::cerr << program << ": " << warning << '\n';
     CatchStopSignals();
     try {
-        return vtl::linuxapp::RunHack(*parsed.options);
+        return vtl::hack::RunHack(*parsed.options);
     } catch (const std::exception& error) {
         std::cerr << program << ": " << error.what() << '\n';
         return 1;

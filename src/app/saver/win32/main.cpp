@@ -29,7 +29,7 @@ bool DirectX8Present() {
 
 // One full-screen saver at a time. The mutex handle goes with the process.
 void RunSaverOnce(IRegistry& registry, IHostFolders& folders) {
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, Widen(kSaverMutexName).c_str());
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, win32::Widen(kSaverMutexName).c_str());
     const DWORD wait = mutex ? WaitForSingleObject(mutex, 50) : WAIT_FAILED;
     if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) RunSaver(registry, folders);
     if (mutex) ReleaseMutex(mutex);
@@ -40,12 +40,12 @@ void ShowApplicationError(const std::exception_ptr& error) {
     std::string module = ExecutablePath();
     module.erase(0, module.find_last_of("\\:") + 1);
     const auto text = FormatApplicationError(report.typeName, module, report.address, report.message);
-    MessageBoxW(nullptr, Widen(text).c_str(), Widen(kApplicationErrorCaption).c_str(),
+    MessageBoxW(nullptr, win32::Widen(text).c_str(), win32::Widen(kApplicationErrorCaption).c_str(),
                 MB_OK | MB_ICONSTOP | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
 }
 
 int RunOneMode(const ParsedCommandLine& parsed) {
-    Win32Registry registry;
+    win32::Win32Registry registry;
     win32::HostFolders folders(registry);
     switch (parsed.mode) {
         case rmSaver:
@@ -68,7 +68,7 @@ int RunOneMode(const ParsedCommandLine& parsed) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     win32::RemoveCurrentDirectoryFromDllSearch();
     try {
-        return RunOneMode(ParseRunMode(Narrow(GetCommandLineW())));
+        return RunOneMode(ParseRunMode(win32::Narrow(GetCommandLineW())));
     } catch (...) {
         ShowApplicationError(std::current_exception());
         return 1;

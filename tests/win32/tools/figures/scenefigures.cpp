@@ -41,7 +41,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int main(int argc, char** argv) {
     const int timingFps = argc > 1 ? std::atoi(argv[1]) : 50;
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
-    vtl::Win32Registry registry;
+    vtl::win32::Win32Registry registry;
     vtl::win32::HostFolders folders(registry);
     vtl::win32::SaverContent content(registry, folders);
 
