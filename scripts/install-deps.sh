@@ -10,7 +10,7 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev ccache pkg-config
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev ccache pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
