@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "engine/e3d.h"
+#include "engine/e3d_mesh.h"
 #include "engine/voxamesh.h"
 #include "platform/files.h"
 

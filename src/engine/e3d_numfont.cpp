@@ -2,7 +2,10 @@
 // character from a 16-cell glyph strip, over everything already drawn.
 #include <cstring>
 
-#include "engine/e3d.h"
+#include "engine/e3d_numfont.h"
+
+#include "engine/_tex.h"
+#include "engine/e3d_mesh.h"
 #include "platform/files.h"
 
 namespace vtl {

@@ -3,7 +3,10 @@
 #include <cstring>
 #include <utility>
 
-#include "engine/e3d.h"
+#include "engine/e3d_renderer.h"
+
+#include "engine/e3d_mesh.h"
+#include "engine/e3d_numfont.h"
 
 namespace vtl {
 
