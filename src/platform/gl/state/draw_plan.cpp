@@ -190,8 +190,9 @@ UniformValues UniformsFor(const FixedFunctionState& state, int width, int height
     return u;
 }
 
-HResult PlanDraw(const FixedFunctionState& state, const DrawRequest& request, DrawPlan& plan) {
-    plan = DrawPlan{};
+namespace {
+
+HResult Plan(const FixedFunctionState& state, const DrawRequest& request, DrawPlan& plan) {
     if (!request.inScene || !request.hasTarget) return D3DERR_INVALIDCALL;
     if (!PrimitiveOf(request.type, request.primitiveCount, plan.primitive)) return D3DERR_INVALIDCALL;
     if (request.primitiveCount == 0) {
@@ -221,6 +222,15 @@ HResult PlanDraw(const FixedFunctionState& state, const DrawRequest& request, Dr
     plan.sampler = SamplerFor(stage);
     plan.output = OutputFor(state, request.hasDepth);
     return D3D_OK;
+}
+
+}  // namespace
+
+HResult PlanDraw(const FixedFunctionState& state, const DrawRequest& request, DrawPlan& plan) {
+    plan = DrawPlan{};
+    const HResult result = Plan(state, request, plan);
+    if (result < 0) plan = DrawPlan{};
+    return result;
 }
 
 }  // namespace vtl::gl

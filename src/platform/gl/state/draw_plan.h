@@ -104,7 +104,8 @@ struct DrawPlan {
 };
 
 // D3DERR_INVALIDCALL where Direct3D refuses the draw, or where GL would read past the
-// stream's buffer; D3D_OK otherwise, with the plan filled in.
+// stream's buffer, with a plan that draws nothing; D3D_OK otherwise, with the plan
+// filled in.
 HResult PlanDraw(const FixedFunctionState& state, const DrawRequest& request, DrawPlan& plan);
 
 }  // namespace vtl::gl
