@@ -122,7 +122,8 @@ TEST(GlState, VertexFormatsGiveTheirOffsetsOrAreRefused) {
         {"the engine's vertex", kEngineFvf, true, 36, 12, 24, 28, 1},
         {"position alone", D3DFVF_XYZ, true, 12, 12, 12, 12, 0},
         {"position and colour", D3DFVF_XYZ | D3DFVF_DIFFUSE, true, 16, 12, 12, 16, 0},
-        {"point size and specular take room", D3DFVF_XYZ | 0x020 | D3DFVF_DIFFUSE | 0x080 | 0x200, true, 40, 12, 16, 24, 2},
+        {"point size and specular take room", D3DFVF_XYZ | 0x020 | D3DFVF_DIFFUSE | 0x080 | 0x200, true, 40, 12, 16, 24,
+         2},
         {"pre-transformed", 0x004 | D3DFVF_DIFFUSE, false, 0, 0, 0, 0, 0},
         {"blend weights", 0x006 | D3DFVF_NORMAL, false, 0, 0, 0, 0, 0},
         {"no position", D3DFVF_NORMAL, false, 0, 0, 0, 0, 0},
@@ -428,66 +429,41 @@ DrawRequest EngineDraw() {
 }
 
 TEST(GlState, DrawsThatDirect3DRefusesOrThatWouldReadPastTheBufferAreInvalid) {
-    FixedFunctionState s;
-    s.SetVertexFormat(kEngineFvf);
+    using R = DrawRequest;
+    using S = FixedFunctionState;
+    constexpr HResult kInvalid = D3DERR_INVALIDCALL;
     struct Case {
         const char* what;
-        void (*change)(DrawRequest&, FixedFunctionState&);
+        void (*change)(R&, S&);
         HResult result;
         std::uint64_t vertices;
     } const cases[] = {
-        {"the engine's draw", [](DrawRequest&, FixedFunctionState&) {}, D3D_OK, 6},
-        {"outside a scene", [](DrawRequest& r, FixedFunctionState&) { r.inScene = false; }, D3DERR_INVALIDCALL, 0},
-        {"no back buffer", [](DrawRequest& r, FixedFunctionState&) { r.hasTarget = false; }, D3DERR_INVALIDCALL, 0},
-        {"primitive type 0", [](DrawRequest& r, FixedFunctionState&) { r.type = 0; }, D3DERR_INVALIDCALL, 0},
-        {"primitive type 7", [](DrawRequest& r, FixedFunctionState&) { r.type = 7; }, D3DERR_INVALIDCALL, 0},
+        {"the engine's draw", [](R&, S&) {}, D3D_OK, 6},
+        {"outside a scene", [](R& r, S&) { r.inScene = false; }, kInvalid, 0},
+        {"no back buffer", [](R& r, S&) { r.hasTarget = false; }, kInvalid, 0},
+        {"primitive type 0", [](R& r, S&) { r.type = 0; }, kInvalid, 0},
+        {"primitive type 7", [](R& r, S&) { r.type = 7; }, kInvalid, 0},
         {"no primitives: nothing to check or draw",
-         [](DrawRequest& r, FixedFunctionState& st) {
-             r.primitiveCount = 0;
-             r.hasStream = false;
-             st.SetVertexFormat(0x004);
-         },
-         D3D_OK, 0},
-        {"pre-transformed vertices", [](DrawRequest&, FixedFunctionState& st) { st.SetVertexFormat(0x004 | D3DFVF_DIFFUSE); },
-         D3DERR_INVALIDCALL, 0},
-        {"no vertex format", [](DrawRequest&, FixedFunctionState& st) { st.SetVertexFormat(0); }, D3DERR_INVALIDCALL, 0},
-        {"no stream", [](DrawRequest& r, FixedFunctionState&) { r.hasStream = false; }, D3DERR_INVALIDCALL, 0},
-        {"one triangle too many", [](DrawRequest& r, FixedFunctionState&) { r.primitiveCount = 3; }, D3DERR_INVALIDCALL, 0},
-        {"start past the end", [](DrawRequest& r, FixedFunctionState&) { r.startVertex = 1; }, D3DERR_INVALIDCALL, 0},
-        {"stride shorter than the vertex", [](DrawRequest& r, FixedFunctionState&) { r.stride = 20; },
-         D3DERR_INVALIDCALL, 0},
-        {"stride that walks off the end", [](DrawRequest& r, FixedFunctionState&) { r.stride = 40; },
-         D3DERR_INVALIDCALL, 0},
-        {"a wider stride whose last vertex still fits",
-         [](DrawRequest& r, FixedFunctionState&) {
-             r.stride = 40;
-             r.streamBytes = 5 * 40 + kVertexBytes;
-         },
+         [](R& r, S& s) { r.primitiveCount = 0; r.hasStream = false; s.SetVertexFormat(0x004); }, D3D_OK, 0},
+        {"pre-transformed vertices", [](R&, S& s) { s.SetVertexFormat(0x004 | D3DFVF_DIFFUSE); }, kInvalid, 0},
+        {"no vertex format", [](R&, S& s) { s.SetVertexFormat(0); }, kInvalid, 0},
+        {"no stream", [](R& r, S&) { r.hasStream = false; }, kInvalid, 0},
+        {"one triangle too many", [](R& r, S&) { r.primitiveCount = 3; }, kInvalid, 0},
+        {"start past the end", [](R& r, S&) { r.startVertex = 1; }, kInvalid, 0},
+        {"stride shorter than the vertex", [](R& r, S&) { r.stride = 20; }, kInvalid, 0},
+        {"stride that walks off the end", [](R& r, S&) { r.stride = 40; }, kInvalid, 0},
+        {"a wider stride whose last vertex still fits", [](R& r, S&) { r.stride = 40; r.streamBytes = 5 * 40 + 36; },
          D3D_OK, 6},
-        {"count that wraps in 32 bits", [](DrawRequest& r, FixedFunctionState&) { r.primitiveCount = 0x55555556u; },
-         D3DERR_INVALIDCALL, 0},
-        {"count past GL's int",
-         [](DrawRequest& r, FixedFunctionState&) {
-             r.primitiveCount = 0x2AAAAAABu;
-             r.streamBytes = ~0ull;
-         },
-         D3DERR_INVALIDCALL, 0},
+        {"count that wraps in 32 bits", [](R& r, S&) { r.primitiveCount = 0x55555556u; }, kInvalid, 0},
+        {"count past GL's int", [](R& r, S&) { r.primitiveCount = 0x2AAAAAABu; r.streamBytes = ~0ull; }, kInvalid, 0},
         {"stride and count whose product overflows",
-         [](DrawRequest& r, FixedFunctionState&) {
-             r.primitiveCount = 0x7FFFFFFFu;
-             r.stride = 0xFFFFFFFFu;
-         },
-         D3DERR_INVALIDCALL, 0},
-        {"a texture of a device gone",
-         [](DrawRequest& r, FixedFunctionState&) {
-             r.textured = true;
-             r.textureLive = false;
-         },
-         D3DERR_INVALIDCALL, 0},
+         [](R& r, S&) { r.primitiveCount = 0x7FFFFFFFu; r.stride = 0xFFFFFFFFu; }, kInvalid, 0},
+        {"a texture of a device gone", [](R& r, S&) { r.textured = true; r.textureLive = false; }, kInvalid, 0},
     };
     for (const Case& c : cases) {
-        FixedFunctionState state = s;
-        DrawRequest request = EngineDraw();
+        S state;
+        state.SetVertexFormat(kEngineFvf);
+        R request = EngineDraw();
         c.change(request, state);
         DrawPlan plan;
         EXPECT_EQ(PlanDraw(state, request, plan), c.result) << c.what;

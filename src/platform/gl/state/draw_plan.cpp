@@ -1,3 +1,6 @@
+// The OpenGL device's draw decisions from the kept states: vertex layouts, primitive
+// counts, the refusals, the program key, uniform values, sampler and output-merger
+// settings. Holds no GL; gl_draw.cpp applies what it decides.
 #include "platform/gl/state/draw_plan.h"
 
 #include <cmath>
@@ -102,9 +105,13 @@ SamplerPlan SamplerFor(const StageState& stage) {
     const bool magLinear = stage.magFilter >= D3DTEXF_LINEAR;
     const bool minLinear = stage.minFilter >= D3DTEXF_LINEAR;
     plan.magFilter = magLinear ? glv::kLinear : glv::kNearest;
-    plan.minFilter = minLinear ? glv::kLinear : glv::kNearest;
-    if (stage.mipFilter == D3DTEXF_POINT) plan.minFilter = minLinear ? glv::kLinearMipmapNearest : glv::kNearestMipmapNearest;
-    if (stage.mipFilter >= D3DTEXF_LINEAR) plan.minFilter = minLinear ? glv::kLinearMipmapLinear : glv::kNearestMipmapLinear;
+    if (stage.mipFilter == D3DTEXF_NONE) {
+        plan.minFilter = minLinear ? glv::kLinear : glv::kNearest;
+    } else if (stage.mipFilter == D3DTEXF_POINT) {
+        plan.minFilter = minLinear ? glv::kLinearMipmapNearest : glv::kNearestMipmapNearest;
+    } else {
+        plan.minFilter = minLinear ? glv::kLinearMipmapLinear : glv::kNearestMipmapLinear;
+    }
     plan.wrapS = AddressMode(stage.addressU);
     plan.wrapT = AddressMode(stage.addressV);
     return plan;

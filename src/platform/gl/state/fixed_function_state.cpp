@@ -1,3 +1,5 @@
+// The Direct3D 8 states the OpenGL device keeps, with Direct3D's defaults and the
+// checks it makes when a state is set. Holds no GL and draws nothing.
 #include "platform/gl/state/fixed_function_state.h"
 
 #include "engine/e3dmath.h"
