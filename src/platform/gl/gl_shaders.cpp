@@ -1,3 +1,7 @@
+// The shader pair behind the OpenGL device's fixed-function emulation: its GLSL, compiled
+// once per ShaderKey with the key's switches as constants, and the uniforms left over.
+// Leaves out what the engine never draws: point, spot and specular lighting, fog,
+// more than one texture stage.
 #include "platform/gl/gl_shaders.h"
 
 #include <cstdio>
@@ -24,8 +28,8 @@ uniform vec2 uPixelOffset;
 const bool uLighting = KEY_LIGHTING != 0;
 const bool uNormalize = KEY_NORMALIZE != 0;
 uniform int uLightCount;
-uniform vec3 uLightDirection[8];
-uniform vec3 uLightDiffuse[8];
+uniform vec3 uLightDirection[SHADER_LIGHTS];
+uniform vec3 uLightDiffuse[SHADER_LIGHTS];
 const bool uTexGen = KEY_TEXGEN != 0;
 const bool uTexTransform = KEY_TEXTRANSFORM != 0;
 uniform mat4 uTexMatrix;
@@ -121,6 +125,7 @@ std::string Defines(const ShaderKey& key) {
     const auto define = [&text](const char* name, int value) {
         text += std::string("#define ") + name + " " + std::to_string(value) + "\n";
     };
+    define("SHADER_LIGHTS", int(kShaderLights));
     define("KEY_LIGHTING", key.lighting);
     define("KEY_NORMALIZE", key.normalize);
     define("KEY_TEXGEN", key.texGen);
@@ -151,13 +156,6 @@ GLuint Compile(GLenum type, const std::string& defines, const char* body) {
 }
 
 }  // namespace
-
-std::uint64_t ShaderKey::Packed() const {
-    std::uint64_t bits = std::uint64_t(lighting) | std::uint64_t(normalize) << 1 | std::uint64_t(texGen) << 2 |
-                         std::uint64_t(texTransform) << 3 | std::uint64_t(hasTexture) << 4;
-    for (std::uint8_t part : {colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2}) bits = bits << 8 | part;
-    return bits;
-}
 
 bool BuildProgram(Program& program, const ShaderKey& key) {
     program = Program{};
@@ -190,22 +188,11 @@ bool BuildProgram(Program& program, const ShaderKey& key) {
     u.projection = at("uProjection");
     u.normalMatrix = at("uNormalMatrix");
     u.pixelOffset = at("uPixelOffset");
-    u.lighting = at("uLighting");
-    u.normalize = at("uNormalize");
     u.lightCount = at("uLightCount");
     u.lightDirection = at("uLightDirection");
     u.lightDiffuse = at("uLightDiffuse");
-    u.texGen = at("uTexGen");
-    u.texTransform = at("uTexTransform");
     u.texMatrix = at("uTexMatrix");
-    u.colorOp = at("uColorOp");
-    u.colorArg1 = at("uColorArg1");
-    u.colorArg2 = at("uColorArg2");
-    u.alphaOp = at("uAlphaOp");
-    u.alphaArg1 = at("uAlphaArg1");
-    u.alphaArg2 = at("uAlphaArg2");
     u.textureFactor = at("uTextureFactor");
-    u.hasTexture = at("uHasTexture");
     u.sampler = at("uSampler");
     return true;
 }
