@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
+#include <cstddef>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,12 +34,15 @@ TEST(AssetNames, AreTheNamesTheSaverShipsAndLoads) {
     for (const auto& c : cases) EXPECT_STREQ(c.constant, c.expected);
 }
 
-std::vector<std::string> Names(const char* const* begin, const char* const* end) { return {begin, end}; }
+template <std::size_t N>
+std::vector<std::string> Names(const std::array<const char*, N>& entries) {
+    return {entries.begin(), entries.end()};
+}
 
 TEST(AssetNames, EachPackHoldsItsOwnAssetsInOrder) {
-    EXPECT_EQ(Names(kScenePackEntries.begin(), kScenePackEntries.end()),
+    EXPECT_EQ(Names(kScenePackEntries),
               (std::vector<std::string>{"qv_skull.msh", "glas_sp.msh", "qvbg512.jpg", "envtex01.jpg", "numfont.bmp"}));
-    EXPECT_EQ(Names(kSoundPackEntries.begin(), kSoundPackEntries.end()),
+    EXPECT_EQ(Names(kSoundPackEntries),
               (std::vector<std::string>{"background.wav", "helicopter.wav", "Street1.wav", "Street2.wav", "Street3.wav",
                                         "Street4.wav", "Near1.wav", "Near2.wav", "Near3.wav"}));
 }
@@ -47,19 +52,21 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// Both packs are unpacked into one scratch folder, on file systems that may ignore
-// case: two entries whose names differ only in case, in one pack or across the two,
-// would overwrite each other. A pack entry's name holds at most 27 bytes and no folder.
-TEST(AssetNames, FitThePackFormatAndNeverMeetInTheScratchFolder) {
-    std::vector<std::string> all = Names(kScenePackEntries.begin(), kScenePackEntries.end());
-    for (const char* name : kSoundPackEntries) all.push_back(name);
-    std::set<std::string> seen;
-    for (const std::string& name : all) {
-        SCOPED_TRACE(name);
-        EXPECT_FALSE(name.empty());
-        EXPECT_LE(name.size(), kPackNameMax);
-        EXPECT_EQ(name.find_first_of("/\\:"), std::string::npos);
-        EXPECT_TRUE(seen.insert(Lower(name)).second) << "named twice";
+// A pack is unpacked into one folder, on file systems that may ignore case: two
+// entries whose names differ only in case would leave one file. An entry's name holds
+// at most 27 bytes and no folder.
+TEST(AssetNames, FitThePackFormatAndNeverOverwriteEachOther) {
+    const std::vector<std::string> packs[] = {Names(kScenePackEntries),
+                                              Names(kSoundPackEntries)};
+    for (const std::vector<std::string>& pack : packs) {
+        std::set<std::string> seen;
+        for (const std::string& name : pack) {
+            SCOPED_TRACE(name);
+            EXPECT_FALSE(name.empty());
+            EXPECT_LE(name.size(), kPackNameMax);
+            EXPECT_EQ(name.find_first_of("/\\:"), std::string::npos);
+            EXPECT_TRUE(seen.insert(Lower(name)).second) << "named twice";
+        }
     }
 }
 
