@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 // jpeglib.h needs FILE declared before it.
 #include <jpeglib.h>
 
@@ -287,7 +289,8 @@ std::set<std::string> FileNames(const fs::path& folder) {
 // files, byte for byte (a generator run costs seconds, so only one here). This
 // run keeps libjpeg off its SIMD code, so machines without it get the same JPEGs.
 TEST(AssetGenerator, WritesTheSameBytesOnEveryRun) {
-  const fs::path out = fs::path(testing::TempDir()) / "vtl_assetgen_determinism";
+  // A folder of this process's own: builds side by side run this test at once.
+  const fs::path out = fs::temp_directory_path() / ("vtl_assetgen_determinism_" + std::to_string(::getpid()));
   fs::remove_all(out);
   const std::string command = std::string("JSIMD_FORCENONE=1 \"") + VTL_ASSETGEN + "\" \"" + out.string() + "\"";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
