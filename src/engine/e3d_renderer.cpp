@@ -22,10 +22,6 @@ Direct3DModule& Module() {
     return module;
 }
 
-constexpr float kFieldOfView = 1.0f;
-constexpr float kNearPlane = 0.1f;
-constexpr float kFarPlane = 100.0f;
-
 D3DPRESENT_PARAMETERS PresentParameters(std::uint32_t backBufferFormat) {
     D3DPRESENT_PARAMETERS pp{};
     pp.BackBufferWidth = 0;  // both taken from the window
@@ -72,7 +68,7 @@ std::shared_ptr<IRenderVertexBuffer> RefilledBuffer(IRenderDevice& device, const
 void SetDeviceDefaults(IRenderDevice& device) {
     device.SetRenderState(D3DRS_NORMALIZENORMALS, 1);
     D3DLIGHT8 light;
-    InitDirectionalLight(light, MakeVector(0, 0, -2), 0.75f, 0.75f, 0.75f, 0);
+    InitDirectionalLight(light, MakeVector(0, 0, -2), kLightDiffuse, kLightDiffuse, kLightDiffuse, 0);
     device.SetLight(0, light);
     device.LightEnable(0, true);
 }
@@ -178,7 +174,7 @@ int SetCamera(TRenderInfo* R, float EyeX, float EyeY, float EyeZ, float AtX, flo
     if (MakeLookAtMatrix(view, MakeVector(EyeX, EyeY, EyeZ), MakeVector(AtX, AtY, AtZ), MakeVector(0, 1, 0)) >= 0)
         R->Device->SetTransform(D3DTS_VIEW, view);
     D3DMATRIX projection = kZeroMatrix;
-    MakePerspectiveMatrix(projection, kFieldOfView, R->Aspect, kNearPlane, kFarPlane);
+    MakePerspectiveMatrix(projection, kCameraFieldOfView, R->Aspect, kCameraNearPlane, kCameraFarPlane);
     R->Device->SetTransform(D3DTS_PROJECTION, projection);
     return 0;
 }

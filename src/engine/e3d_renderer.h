@@ -51,9 +51,14 @@ void SetDirect3DCreate(Direct3DCreateFn create);
 
 // Drops the shared Direct3D object; with Mode 1 creates it anew. -1 when that failed.
 int InitDirect3D(int Mode);
+// Light 0 of every device: directional along -z, this grey on every channel, no
+// ambient term.
+inline constexpr float kLightDiffuse = 0.75f;
+
 // A windowed device on the default adapter in the current display format, with a
-// 16-bit depth buffer, normalised normals and light 0 (directional, 0.75 grey, along
-// -z). VertexProcessing: bit 0 software (wins), bit 1 hardware. Null on any failure.
+// 16-bit depth buffer, normalised normals and light 0 (directional, kLightDiffuse
+// grey, along -z). VertexProcessing: bit 0 software (wins), bit 1 hardware. Null on
+// any failure.
 // KeepBackBuffer: the copy swap effect instead of discard, for a frame shown in more
 // than one window.
 std::unique_ptr<TRenderInfo> CreateRenderInfo(WindowHandle Window, int Width, int Height, int VertexProcessing,
@@ -69,8 +74,12 @@ int RestoreLostDevice(TRenderInfo* R, const std::vector<TMeshInfo*>& Meshes, TNu
 
 int BeginFrame(TRenderInfo* R);
 int ClearFrame(TRenderInfo* R, D3DCOLOR Color);
-// View from the eye to the target with +y up; 1 radian vertical field of view,
-// near 0.1, far 100.
+// The lens of every camera: the vertical field of view in radians and the depth range.
+inline constexpr float kCameraFieldOfView = 1.0f;
+inline constexpr float kCameraNearPlane = 0.1f;
+inline constexpr float kCameraFarPlane = 100.0f;
+
+// View from the eye to the target with +y up, through the lens above.
 int SetCamera(TRenderInfo* R, float EyeX, float EyeY, float EyeZ, float AtX, float AtY, float AtZ);
 void ResetWorld(TRenderInfo* R);
 void SetWorldTranslation(TRenderInfo* R, float X, float Y, float Z);

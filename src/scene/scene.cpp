@@ -15,29 +15,14 @@ constexpr double kDegreesPerSpeedUnit = 0.15;
 constexpr float kFullTurn = 360.0f;
 
 constexpr D3DCOLOR kClearColor = 0x00000000u;
-constexpr D3DCOLOR kWhite = 0x00FFFFFFu;
-constexpr D3DCOLOR kGlassesColor = 0x00404080u;
+constexpr D3DCOLOR kQuadColor = 0x00FFFFFFu;
 constexpr int kQuadShape = 1;
-
-constexpr float kEyeZ = 1.44f;
-constexpr float kBackgroundZ = -1.24f;
-constexpr float kModelTiltX = -80.0f;
-constexpr double kGlassesTurn = 90.0;
-constexpr float kGlassesOffsetY = -0.034f, kGlassesOffsetZ = 0.25f;
-constexpr float kGlassesScaleXY = 0.37f, kGlassesScaleZ = 0.4f;
 
 constexpr float kOverlaySize = 6.0f;
 constexpr float kOverlayX = 0.98f;
 constexpr float kFpsLineY = 0.72f;
 constexpr float kActivityLineY = -0.78f;
 constexpr std::uint32_t kOverlayPeriodMs = 1000;
-
-// Names as they lie in the scene pack.
-constexpr const char* kSkullFile = "qv_skull.msh";
-constexpr const char* kGlassesFile = "glas_sp.msh";
-constexpr const char* kBackgroundFile = "qvbg512.jpg";
-constexpr const char* kEnvironmentFile = "envtex01.jpg";
-constexpr const char* kNumFontFile = "numfont.bmp";
 
 std::unique_ptr<Scene>& SceneSlot() {
     static std::unique_ptr<Scene> scene;
@@ -110,16 +95,16 @@ void Scene::LoadAssets() {
     // up in whatever folder is current.
     const bool haveFiles = !ScratchFolder.empty();
 
-    BackgroundQuad = CreateQuadMesh(R, true, kWhite, kQuadShape);
+    BackgroundQuad = CreateQuadMesh(R, true, kQuadColor, kQuadShape);
     if (haveFiles) {
-        SkullMesh = CreateMeshInfo(AssetPath(kSkullFile), R, true, kWhite);
-        GlassesMesh = CreateMeshInfo(AssetPath(kGlassesFile), R, true, kGlassesColor);
-        BackgroundTexture = CreateTextureInfo(AssetPath(kBackgroundFile), R);
+        SkullMesh = CreateMeshInfo(AssetPath(kSkullMeshFile), R, true, kSkullColor);
+        GlassesMesh = CreateMeshInfo(AssetPath(kGlassesMeshFile), R, true, kGlassesColor);
+        BackgroundTexture = CreateTextureInfo(AssetPath(kBackgroundPictureFile), R);
     }
     if (!BackgroundTexture) Quit(kQuitNoBackground);
-    if (haveFiles) SkullReflection = CreateTextureInfo(AssetPath(kEnvironmentFile), R);
+    if (haveFiles) SkullReflection = CreateTextureInfo(AssetPath(kEnvironmentMapFile), R);
     if (!SkullReflection) Quit(kQuitNoSkullReflection);
-    if (haveFiles) GlassesReflection = CreateTextureInfo(AssetPath(kEnvironmentFile), R);
+    if (haveFiles) GlassesReflection = CreateTextureInfo(AssetPath(kEnvironmentMapFile), R);
     if (!GlassesReflection) Quit(kQuitNoGlassesReflection);
     // Without the font the overlay lines are simply not drawn.
     if (haveFiles) NumFont = CreateNumFont(AssetPath(kNumFontFile), R);
@@ -146,7 +131,7 @@ void Scene::RenderFrame() {
     // device sees matching calls.
     BeginFrame(R);
     ClearFrame(R, kClearColor);
-    SetCamera(R, 0, 0, kEyeZ, 0, 0, 0);
+    SetCamera(R, 0, 0, kCameraEyeZ, 0, 0, 0);
     DrawBackground();
     DrawSkull();
     if (ShowGlasses) DrawGlasses();
@@ -165,7 +150,7 @@ void Scene::DrawBackground() {
 void Scene::DrawSkull() {
     TRenderInfo* R = Renderer.get();
     ResetWorld(R);
-    RotateWorldDeg(R, kModelTiltX, 0, RotationAngle);
+    RotateWorldDeg(R, kModelTiltXDeg, 0, RotationAngle);
     if (ReflectionOnSkull) BeginReflection(R, SkullReflection.get());
     DrawMesh(R, SkullMesh.get());
     if (ReflectionOnSkull) EndReflection(R, SkullReflection.get());
@@ -176,9 +161,10 @@ void Scene::DrawGlasses() {
     // The calls compose toward the model: scaled and moved in the glasses' own frame
     // first, then turned with the skull.
     ResetWorld(R);
-    RotateWorldDeg(R, kModelTiltX, 0, static_cast<float>(RotationAngle + kGlassesTurn));
-    TranslateWorld(R, 0, kGlassesOffsetY, kGlassesOffsetZ);
-    ScaleWorld(R, kGlassesScaleXY, kGlassesScaleXY, kGlassesScaleZ);
+    RotateWorldDeg(R, kModelTiltXDeg, 0, static_cast<float>(RotationAngle + kGlassesTurnDeg));
+    TranslateWorld(R, 0, static_cast<float>(kGlassesOffsetY), static_cast<float>(kGlassesOffsetZ));
+    const float scaleXY = static_cast<float>(kGlassesScaleXY);
+    ScaleWorld(R, scaleXY, scaleXY, static_cast<float>(kGlassesScaleZ));
     if (ReflectionOnGlasses) BeginReflection(R, GlassesReflection.get());
     DrawMesh(R, GlassesMesh.get());
     if (ReflectionOnGlasses) EndReflection(R, GlassesReflection.get());

@@ -18,10 +18,12 @@
 #include <vector>
 
 #include "engine/e3d.h"
+#include "pack/assetnames.h"
 #include "platform/host.h"
 #include "platform/registry.h"
 #include "platform/renderdevice.h"
 #include "platform/textureloader.h"
+#include "scene/scene_layout.h"
 
 namespace vtl {
 
@@ -31,8 +33,6 @@ inline constexpr int kQuitNoScratchFolder = 2;
 inline constexpr int kQuitNoBackground = 3;
 inline constexpr int kQuitNoSkullReflection = 4;
 inline constexpr int kQuitNoGlassesReflection = 5;
-
-inline constexpr const char* kScenePackName = "vtl3d.pak";
 
 // Asks the host to end the saver's message loop with an exit code (PostQuitMessage on
 // Windows). Setup goes on after the request.
@@ -61,8 +61,6 @@ struct SceneServices {
     // then keeps its back buffer after presenting.
     bool mirrored = false;
 };
-
-inline constexpr float kInitialRotationAngle = -90.0f;
 
 class Scene {
 public:

@@ -2,19 +2,21 @@
 
 #include <utility>
 
+#include "pack/assetnames.h"
+
 namespace vtl {
 
 const std::array<TSample, 4> StreetSamples = {{
-    {"Street1.wav", 30},
-    {"Street2.wav", 50},
-    {"Street3.wav", 70},
-    {"Street4.wav", 100},
+    {kStreet1File, 30},
+    {kStreet2File, 50},
+    {kStreet3File, 70},
+    {kStreet4File, 100},
 }};
 
 const std::array<TSample, 3> NearSamples = {{
-    {"Near1.wav", 14},
-    {"Near2.wav", 25},
-    {"Near3.wav", 100},
+    {kNear1File, 14},
+    {kNear2File, 25},
+    {kNear3File, 100},
 }};
 
 namespace {
@@ -77,9 +79,9 @@ void TSoundSystem::Start() {
     random.Randomize();
 
     background_ = audio_->CreatePerformance();
-    backgroundSegment_ = audio_->LoadSegment(SamplePath("background.wav"));
+    backgroundSegment_ = audio_->LoadSegment(SamplePath(kBackgroundLoopFile));
     helicopter_ = audio_->CreatePerformance();
-    helicopterSegment_ = audio_->LoadSegment(SamplePath("helicopter.wav"));
+    helicopterSegment_ = audio_->LoadSegment(SamplePath(kHelicopterLoopFile));
     background_->DownloadSegment(*backgroundSegment_);
     helicopter_->DownloadSegment(*helicopterSegment_);
     background_->SetVolume(kBackgroundVolume);

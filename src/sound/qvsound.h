@@ -102,8 +102,6 @@ struct SoundHost {
 };
 void SetSoundHost(SoundHost host);
 
-inline constexpr const char* kSoundPackName = "vtlsound.pak";
-
 // Unpacks the sound pack and starts the ambience. Does nothing while it runs. Errors of
 // unpacking propagate; errors of making or starting the sound are swallowed and leave
 // the saver silent (the unpacked files then stay until the next clearing).

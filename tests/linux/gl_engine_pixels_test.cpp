@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "pack/assetnames.h"
 #include "pixel_harness.h"
 #include "platform/fake/fake_registry.h"
 #include "scene/scene.h"
@@ -48,19 +49,19 @@ TEST(GlSceneFrame, BackgroundSkullReflectionAndOverlayLandWhereTheSceneSaysTheyD
     const std::string assets = folder + "/assets";
     ASSERT_EQ(::mkdir(assets.c_str(), 0700), 0);
     const auto asset = [&](const std::string& name) { return assets + "/" + name; };
-    gltest::WriteBytes(asset("qvbg512.jpg"), vtl::testing::kQuadrantJpeg, sizeof vtl::testing::kQuadrantJpeg);
+    gltest::WriteBytes(asset(kBackgroundPictureFile), vtl::testing::kQuadrantJpeg, sizeof vtl::testing::kQuadrantJpeg);
     // The loader goes by the bytes, not the name, as the Windows one does.
     std::vector<std::uint32_t> env(64 * 64, 0xFF0000FFu);
     for (int y = 16; y < 48; ++y)
         for (int x = 16; x < 48; ++x) env[std::size_t(y) * 64 + x] = 0xFFFF0000u;
-    WriteBmp(asset("envtex01.jpg"), 64, 64, env);
-    WriteMesh(asset("qv_skull.msh"), Sphere(0.5f, 24, 32));
-    WriteMesh(asset("glas_sp.msh"), Cube());
+    WriteBmp(asset(kEnvironmentMapFile), 64, 64, env);
+    WriteMesh(asset(kSkullMeshFile), Sphere(0.5f, 24, 32));
+    WriteMesh(asset(kGlassesMeshFile), Cube());
     std::vector<std::uint32_t> strip(128 * 8, 0xFF000000u);
     for (int g = 0; g < 16; ++g)
         for (int y = 2; y < 6; ++y)
             for (int x = 2; x < 6; ++x) strip[std::size_t(y) * 128 + g * 8 + x] = g == 0 ? 0xFF00FF00u : 0xFFFFFFFFu;
-    WriteBmp(asset("numfont.bmp"), 128, 8, strip);
+    WriteBmp(asset(kNumFontFile), 128, 8, strip);
 
     FakeRegistry registry;
     const std::pair<const char*, int> settings[] = {{"ShowGlasses", 0}, {"ReflectionOnSkull", 1}, {"ShowFPS", 1},

@@ -1,8 +1,7 @@
 #include "dsp.h"
 
 #include <cmath>
-#include <fstream>
-#include <stdexcept>
+#include <cstdint>
 
 namespace vtl::dsp {
 
@@ -107,45 +106,19 @@ void Normalise(Signal& signal, double peak) {
   for (double& x : signal) x *= k;
 }
 
-namespace {
-
-void Put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-void PutTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
-
-}  // namespace
-
-std::vector<std::uint8_t> EncodeWav(const Signal& signal) {
-  const auto dataBytes = static_cast<std::uint32_t>(signal.size() * 2);
-  std::vector<std::uint8_t> out;
-  out.reserve(44 + dataBytes);
-  PutTag(out, "RIFF");
-  Put(out, 36 + dataBytes, 4);
-  PutTag(out, "WAVE");
-  PutTag(out, "fmt ");
-  Put(out, 16, 4);
-  Put(out, 1, 2);  // PCM
-  Put(out, 1, 2);  // mono: the saver positions its sounds in 3D
-  Put(out, kSampleRate, 4);
-  Put(out, kSampleRate * 2, 4);
-  Put(out, 2, 2);
-  Put(out, 16, 2);
-  PutTag(out, "data");
-  Put(out, dataBytes, 4);
+PcmWave ToPcmWave(const Signal& signal) {
+  PcmWave wave;
+  wave.channels = 1;  // the saver positions its sounds in 3D
+  wave.sampleRate = kSampleRate;
+  wave.bitsPerSample = 16;
+  wave.data.reserve(signal.size() * 2);
   for (double x : signal) {
     const double scaled = std::floor(det::Clamp(x, -1.0, 1.0) * 32767.0 + 0.5);
-    Put(out, static_cast<std::uint32_t>(static_cast<std::int32_t>(scaled)), 2);
+    const auto sample = static_cast<std::uint16_t>(static_cast<std::int16_t>(scaled));
+    wave.data.push_back(static_cast<std::uint8_t>(sample));
+    wave.data.push_back(static_cast<std::uint8_t>(sample >> 8));
   }
-  return out;
-}
-
-void WriteWav(const std::string& path, const Signal& signal) {
-  const std::vector<std::uint8_t> bytes = EncodeWav(signal);
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!file) throw std::runtime_error("cannot write " + path);
+  return wave;
 }
 
 }  // namespace vtl::dsp

@@ -2,11 +2,10 @@
 // envelopes and the mixing of events into loops.
 #pragma once
 
-#include <cstdint>
-#include <string>
 #include <vector>
 
 #include "detmath.h"
+#include "formats/wavefile.h"
 #include "prng.h"
 
 namespace vtl::dsp {
@@ -62,8 +61,8 @@ inline double Percussive(double t, double attack, double decay) {
   return det::Exp(-(t - attack) / decay);
 }
 
-// 16-bit mono PCM RIFF/WAVE file at kSampleRate.
-std::vector<std::uint8_t> EncodeWav(const Signal& signal);
-void WriteWav(const std::string& path, const Signal& signal);
+// The signal as 16-bit mono PCM at kSampleRate, full scale at magnitude 1, rounded and
+// clamped, for the product's wave writer.
+PcmWave ToPcmWave(const Signal& signal);
 
 }  // namespace vtl::dsp

@@ -2,10 +2,15 @@
 // nose and two temples back over the ears. Each part is its own closed tube or
 // slab. They are laid out in the skull's centimetre frame, where the face is
 // known, and then carried into the glasses' model frame.
+#include "glasses.h"
+
+#include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "detmath.h"
+#include "scene/scene_layout.h"
 #include "skull.h"
 
 namespace vtl {
@@ -17,22 +22,26 @@ using sdf::Vec3;
 
 namespace {
 
-const Vec3 kShift{0.5, 0.0, 1.1};  // as the skull: centimetres -> skull model
-
 // Points around a lens outline: the lens and its rim share them. A few dozen keep
 // the outline round at the size the scene shows the glasses; the thin tubes of the
 // temples and the bridge get by with six sides, their smooth normals round them.
 constexpr int kOutlinePoints = 40;
 
+// The quarter turn of the placement is written out below as the swap of x and y it
+// is; a different turn would need the sines and cosines instead.
+static_assert(kGlassesTurnDeg == 90.0, "the glasses' placement swaps axes for a quarter turn");
+
 // Skull centimetres -> glasses model (the inverse of the scene's placement).
 Vec3 CmToGlasses(Vec3 cm) {
-  const Vec3 m = (cm + kShift) * kSkullScale;
-  return {m.y / 0.37, (0.034 - m.x) / 0.37, (m.z - 0.25) / 0.4};
+  const Vec3 m = SkullFromCm(cm);
+  return {m.y / kGlassesScaleXY, (-kGlassesOffsetY - m.x) / kGlassesScaleXY, (m.z - kGlassesOffsetZ) / kGlassesScaleZ};
 }
 
 // A direction in centimetres -> the glasses frame's normal: the inverse transpose of
 // the placement's linear part, which keeps the shading right after its uneven scale.
-Vec3 CmNormalToGlasses(Vec3 n) { return Normalized({0.37 * n.y, -0.37 * n.x, 0.4 * n.z}); }
+Vec3 CmNormalToGlasses(Vec3 n) {
+  return Normalized({kGlassesScaleXY * n.y, -kGlassesScaleXY * n.x, kGlassesScaleZ * n.z});
+}
 
 // Flips every triangle when the enclosed volume comes out negative, so the part's
 // faces look outward whatever the handedness of the frames it was swept with.
@@ -200,7 +209,9 @@ void MapToGlasses(GenMesh& m) {
 
 }  // namespace
 
-Vec3 GlassesToSkull(Vec3 g) { return {0.034 - 0.37 * g.y, 0.37 * g.x, 0.25 + 0.4 * g.z}; }
+Vec3 GlassesToSkull(Vec3 g) {
+  return {-kGlassesOffsetY - kGlassesScaleXY * g.y, kGlassesScaleXY * g.x, kGlassesOffsetZ + kGlassesScaleZ * g.z};
+}
 
 GenMesh BuildGlasses() {
   GenMesh all;

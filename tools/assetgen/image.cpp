@@ -1,14 +1,17 @@
 #include "image.h"
 
+#include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
 
 // jpeglib.h needs FILE declared before it.
 #include <jpeglib.h>
+
+#include "outfile.h"
 
 namespace vtl {
 
@@ -62,9 +65,110 @@ void WriteBmp24(const std::string& path, const RgbImage& image) {
     }
     for (std::uint32_t pad = static_cast<std::uint32_t>(image.width) * 3; pad < stride; ++pad) out.push_back(0);
   }
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-  if (!file) throw std::runtime_error("cannot write " + path);
+  WriteFileBytes(path, out);
+}
+
+namespace {
+
+// Colour quantisation by median cut: split the box with the widest channel range
+// at its median until there are 256 boxes; each box's mean is a palette entry.
+std::vector<std::array<std::uint8_t, 3>> MedianCut(const RgbImage& image, std::vector<std::uint8_t>& indices) {
+  const int count = image.width * image.height;
+  std::vector<int> order(count);
+  for (int i = 0; i < count; ++i) order[i] = i;
+  struct Box {
+    int begin, end;
+  };
+  std::vector<Box> boxes{{0, count}};
+  auto channel = [&](int pixel, int c) { return image.rgb[static_cast<size_t>(pixel) * 3 + c]; };
+  auto widest = [&](const Box& b, int& range) {
+    int best = 0;
+    range = -1;
+    for (int c = 0; c < 3; ++c) {
+      int lo = 255, hi = 0;
+      for (int i = b.begin; i < b.end; ++i) {
+        lo = std::min<int>(lo, channel(order[i], c));
+        hi = std::max<int>(hi, channel(order[i], c));
+      }
+      if (hi - lo > range) {
+        range = hi - lo;
+        best = c;
+      }
+    }
+    return best;
+  };
+  while (boxes.size() < 256) {
+    int pick = -1, pickRange = 0, pickChannel = 0;
+    for (size_t b = 0; b < boxes.size(); ++b) {
+      if (boxes[b].end - boxes[b].begin < 2) continue;
+      int range = 0;
+      const int c = widest(boxes[b], range);
+      if (range > pickRange) {
+        pickRange = range;
+        pick = static_cast<int>(b);
+        pickChannel = c;
+      }
+    }
+    if (pick < 0) break;
+    Box& box = boxes[pick];
+    std::stable_sort(order.begin() + box.begin, order.begin() + box.end,
+                     [&](int a, int b) { return channel(a, pickChannel) < channel(b, pickChannel); });
+    const int mid = (box.begin + box.end) / 2;
+    const Box upper{mid, box.end};
+    box.end = mid;
+    boxes.push_back(upper);
+  }
+  std::vector<std::array<std::uint8_t, 3>> palette(256, {0, 0, 0});
+  indices.assign(count, 0);
+  for (size_t b = 0; b < boxes.size(); ++b) {
+    long sum[3] = {0, 0, 0};
+    const int n = boxes[b].end - boxes[b].begin;
+    for (int i = boxes[b].begin; i < boxes[b].end; ++i) {
+      for (int c = 0; c < 3; ++c) sum[c] += channel(order[i], c);
+      indices[order[i]] = static_cast<std::uint8_t>(b);
+    }
+    for (int c = 0; c < 3; ++c) palette[b][c] = static_cast<std::uint8_t>((sum[c] + n / 2) / std::max(n, 1));
+  }
+  return palette;
+}
+
+}  // namespace
+
+void WriteBmp8(const std::string& path, const RgbImage& image) {
+  CheckImage(image);
+  std::vector<std::uint8_t> indices;
+  const auto palette = MedianCut(image, indices);
+  const int stride = (image.width + 3) & ~3;
+  const std::uint32_t dataOffset = 14 + 40 + 256 * 4;
+  const std::uint32_t size = dataOffset + static_cast<std::uint32_t>(stride * image.height);
+  std::vector<std::uint8_t> out;
+  out.push_back('B');
+  out.push_back('M');
+  PutLe(out, size, 4);
+  PutLe(out, 0, 4);
+  PutLe(out, dataOffset, 4);
+  PutLe(out, 40, 4);
+  PutLe(out, static_cast<std::uint32_t>(image.width), 4);
+  PutLe(out, static_cast<std::uint32_t>(image.height), 4);  // positive: rows bottom-up
+  PutLe(out, 1, 2);
+  PutLe(out, 8, 2);
+  PutLe(out, 0, 4);  // BI_RGB
+  PutLe(out, static_cast<std::uint32_t>(stride * image.height), 4);
+  PutLe(out, 2835, 4);
+  PutLe(out, 2835, 4);
+  PutLe(out, 256, 4);
+  PutLe(out, 0, 4);
+  for (const auto& c : palette) {
+    out.push_back(c[2]);
+    out.push_back(c[1]);
+    out.push_back(c[0]);
+    out.push_back(0);
+  }
+  for (int y = image.height - 1; y >= 0; --y) {
+    for (int x = 0; x < image.width; ++x) out.push_back(indices[static_cast<size_t>(y) * image.width + x]);
+    for (int x = image.width; x < stride; ++x) out.push_back(0);
+  }
+  WriteFileBytes(path, out);
 }
 
 namespace {

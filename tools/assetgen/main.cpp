@@ -8,7 +8,11 @@
 
 #include "image.h"
 #include "meshes.h"
+#include "numfont.h"
+#include "outfile.h"
+#include "pack/assetnames.h"
 #include "pictures.h"
+#include "preview.h"
 #include "sounds.h"
 
 int main(int argc, char** argv) {
@@ -20,9 +24,9 @@ int main(int argc, char** argv) {
   try {
     std::filesystem::create_directories(outDir);
     const vtl::RgbImage background = vtl::MakeCityBackground();
-    vtl::WriteJpeg(outDir + "/qvbg512.jpg", background, 90);
-    vtl::WriteJpeg(outDir + "/envtex01.jpg", vtl::MakeEnvironmentMap(), 92);
-    vtl::WriteBmp24(outDir + "/numfont.bmp", vtl::MakeNumberFont());
+    vtl::WriteJpeg(vtl::OutPath(outDir, vtl::kBackgroundPictureFile), background, 90);
+    vtl::WriteJpeg(vtl::OutPath(outDir, vtl::kEnvironmentMapFile), vtl::MakeEnvironmentMap(), 92);
+    vtl::WriteBmp24(vtl::OutPath(outDir, vtl::kNumFontFile), vtl::MakeNumberFont());
     vtl::WriteSoundAssets(outDir);
     vtl::WriteMeshAssets(outDir);
     vtl::WritePreviewBmp(outDir, background);

@@ -1,21 +1,25 @@
-// The generator's 3D assets: the skull and sunglasses meshes and the still picture the
-// preview window shows. Everything is computed from code, deterministically, so the
-// same sources always produce byte-identical files.
+// The generator's two mesh files, the skull and the sunglasses. Everything is computed
+// from code, deterministically, so the same sources always produce byte-identical
+// files.
 #pragma once
 
 #include <string>
 
-#include "image.h"
+#include "engine/voxamesh.h"
+#include "genmesh.h"
 
 namespace vtl {
 
-// Writes outDir/qv_skull.msh and outDir/glas_sp.msh. Throws std::runtime_error when a
-// file cannot be written.
-void WriteMeshAssets(const std::string& outDir);
+// Welds a generated mesh into the file's three pools: positions, normals and
+// texture coordinates that are bit-identical share one entry.
+MeshData ToMeshData(const sdf::GenMesh& mesh);
 
-// Writes outDir/preview.bmp: a 152 x 112, 8-bit palette picture of the scene (the
-// background picture scaled, the skull wearing its glasses, lit like the saver).
-// Throws std::runtime_error when the file cannot be written.
-void WritePreviewBmp(const std::string& outDir, const RgbImage& background);
+// The two meshes as written to their files, built once per process.
+const MeshData& SkullMeshData();
+const MeshData& GlassesMeshData();
+
+// Writes both mesh files into outDir under their names in the scene pack. Throws
+// std::runtime_error when a file cannot be written.
+void WriteMeshAssets(const std::string& outDir);
 
 }  // namespace vtl

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "detmath.h"
-#include "pictures.h"
+#include "numfont.h"
 
 namespace vtl {
 

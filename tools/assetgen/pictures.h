@@ -1,4 +1,4 @@
-// The saver's pictures, drawn from code.
+// The scene's two pictures, the background and the environment map, drawn from code.
 #pragma once
 
 #include "image.h"
@@ -12,11 +12,5 @@ RgbImage MakeCityBackground();
 // v = 0.5 - 0.5 ny): bright sky for normals that point up, city lights for those
 // that point down; smooth, so it reads as gloss on the models. 256 x 256.
 RgbImage MakeEnvironmentMap();
-
-// The overlay's glyph strip: 16 cells of 32 x 64 pixels in one row (the digits,
-// ",", space, ".", f, p, s), white strokes on pure black, which the loader keys
-// out as transparent.
-constexpr int kFontCellWidth = 32, kFontCellHeight = 64, kFontCells = 16;
-RgbImage MakeNumberFont();
 
 }  // namespace vtl

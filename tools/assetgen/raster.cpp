@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/e3d.h"
 #include "engine/e3dmath.h"
 
 namespace vtl {
 
 namespace {
-
-constexpr float kDegToRad = 3.14159265358979323846f / 180.0f;
-constexpr float kLight = 0.75f;  // the scene light's diffuse level
 
 struct V4 {
   float x, y, z, w;
@@ -21,7 +19,7 @@ V4 Transform(const D3DVECTOR& p, const D3DMATRIX& m) {
           p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2], p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3]};
 }
 
-// Row vector times the upper 3 x 3 of m.
+// Row vector times a 3 x 3 matrix.
 D3DVECTOR Transform3(const D3DVECTOR& n, const float m[3][3]) {
   return {n.x * m[0][0] + n.y * m[1][0] + n.z * m[2][0], n.x * m[0][1] + n.y * m[1][1] + n.z * m[2][1],
           n.x * m[0][2] + n.y * m[1][2] + n.z * m[2][2]};
@@ -30,23 +28,6 @@ D3DVECTOR Transform3(const D3DVECTOR& n, const float m[3][3]) {
 D3DVECTOR Unit(const D3DVECTOR& v) {
   const float l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
   return l > 0 ? D3DVECTOR{v.x / l, v.y / l, v.z / l} : D3DVECTOR{0, 0, 0};
-}
-
-// Normals go through the inverse transpose of the world matrix, as the device does
-// it; with row vectors that is n x (W^-1)^T.
-void NormalMatrix(const D3DMATRIX& w, float out[3][3]) {
-  const float a[3][3] = {{w.m[0][0], w.m[0][1], w.m[0][2]}, {w.m[1][0], w.m[1][1], w.m[1][2]}, {w.m[2][0], w.m[2][1], w.m[2][2]}};
-  const float det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-                    a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-                    a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-  float inv[3][3];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) {
-      const int i1 = (j + 1) % 3, i2 = (j + 2) % 3, j1 = (i + 1) % 3, j2 = (i + 2) % 3;
-      inv[i][j] = (a[i1][j1] * a[i2][j2] - a[i1][j2] * a[i2][j1]) / det;
-    }
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) out[i][j] = inv[j][i];
 }
 
 }  // namespace
@@ -71,7 +52,9 @@ void Raster::Clear(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 
 void Raster::SetCamera(float eyeZ) {
   MakeLookAtMatrix(view_, MakeVector(0, 0, eyeZ), MakeVector(0, 0, 0), MakeVector(0, 1, 0));
-  MakePerspectiveMatrix(proj_, 1.0f, static_cast<float>(height_) / static_cast<float>(width_), 0.1f, 100.0f);
+  // The aspect as the renderer forms it from the window's size.
+  const float invAspect = static_cast<float>(static_cast<double>(height_) / width_);
+  MakePerspectiveMatrix(proj_, kCameraFieldOfView, invAspect, kCameraNearPlane, kCameraFarPlane);
 }
 
 void SampleBilinear(const RgbImage& image, float u, float v, float out[3]) {
@@ -92,8 +75,10 @@ void SampleBilinear(const RgbImage& image, float u, float v, float out[3]) {
 void Raster::DrawMesh(const MeshData& mesh, const float colour[3], TexMode mode, const RgbImage* texture,
                       bool twoSided) {
   const D3DMATRIX wvp = MatrixMultiply(MatrixMultiply(world_, view_), proj_);
-  float nm[3][3];
-  NormalMatrix(world_, nm);
+  // Normals go through the inverse transpose of the world matrix, as the device
+  // takes them.
+  const NormalMatrix3 normalMatrix = MakeNormalMatrix(world_);
+  const auto& nm = normalMatrix.m;
   const float viewRot[3][3] = {{view_.m[0][0], view_.m[0][1], view_.m[0][2]}, {view_.m[1][0], view_.m[1][1], view_.m[1][2]},
                                {view_.m[2][0], view_.m[2][1], view_.m[2][2]}};
   const RgbImage* tex = mode == TexMode::kNone ? nullptr : texture;
@@ -114,7 +99,7 @@ void Raster::DrawMesh(const MeshData& mesh, const float colour[3], TexMode mode,
         const D3DVECTOR n0 = mesh.normals[ni[k]];
         const D3DVECTOR nw = Unit(Transform3({n0.x * sign, n0.y * sign, n0.z * sign}, nm));
         // The light shines along -z, so the lit share is the normal's +z part.
-        const float lit = std::max(0.0f, nw.z) * kLight;
+        const float lit = std::max(0.0f, nw.z) * kLightDiffuse;
         v[k].r = std::min(1.0f, colour[0] * lit);
         v[k].g = std::min(1.0f, colour[1] * lit);
         v[k].b = std::min(1.0f, colour[2] * lit);
@@ -152,7 +137,7 @@ void Raster::DrawBackground(const RgbImage& picture) {
   quad.normals.push_back({0, 0, -1});
   quad.triangles.push_back({0, 1, 2, 0, 0, 0, 0, 1, 2});
   quad.triangles.push_back({3, 4, 5, 0, 0, 0, 3, 4, 5});
-  SetWorld(MakeTranslationMatrix(0, 0, -1.24f));
+  SetWorld(BackgroundWorld());
   const float white[3] = {1, 1, 1};
   DrawMesh(quad, white, TexMode::kPlain, &picture);
 }
@@ -209,17 +194,33 @@ RgbImage Raster::Downsample(const RgbImage& image, int factor) {
   return out;
 }
 
-D3DMATRIX SkullWorld(float rotationDeg) {
-  // The engine composes World := M x World, so the rotation called with
-  // (x, y, z) degrees acts on a model vertex as Rz, then Ry, then Rx.
-  return MatrixMultiply(MatrixMultiply(MakeRotationZMatrix(rotationDeg * kDegToRad), MakeRotationYMatrix(0)),
-                        MakeRotationXMatrix(-80.0f * kDegToRad));
+namespace {
+
+// The renderer's world operations, each putting its matrix in front of the world so
+// far; RotateWorldDeg from a reset world is Rz x Ry x Rx.
+D3DMATRIX TurnedWorld(float xDeg, float yDeg, float zDeg) {
+  D3DMATRIX world = MakeTranslationMatrix(0, 0, 0);
+  world = MatrixMultiply(MakeRotationXMatrix(DegToRad(xDeg)), world);
+  world = MatrixMultiply(MakeRotationYMatrix(DegToRad(yDeg)), world);
+  return MatrixMultiply(MakeRotationZMatrix(DegToRad(zDeg)), world);
 }
 
+}  // namespace
+
+D3DMATRIX BackgroundWorld() { return MakeTranslationMatrix(0, 0, kBackgroundZ); }
+
+D3DMATRIX SkullWorld(float rotationDeg) { return TurnedWorld(kModelTiltXDeg, 0, rotationDeg); }
+
 D3DMATRIX GlassesWorld(float rotationDeg) {
-  const float turned = static_cast<float>(static_cast<double>(rotationDeg) + 90.0);
-  const D3DMATRIX placed = MatrixMultiply(MakeScaleMatrix(0.37f, 0.37f, 0.4f), MakeTranslationMatrix(0, -0.034f, 0.25f));
-  return MatrixMultiply(placed, SkullWorld(turned));
+  D3DMATRIX world = TurnedWorld(kModelTiltXDeg, 0, static_cast<float>(rotationDeg + kGlassesTurnDeg));
+  world = MatrixMultiply(
+      MakeTranslationMatrix(0, static_cast<float>(kGlassesOffsetY), static_cast<float>(kGlassesOffsetZ)), world);
+  const float scaleXY = static_cast<float>(kGlassesScaleXY);
+  return MatrixMultiply(MakeScaleMatrix(scaleXY, scaleXY, static_cast<float>(kGlassesScaleZ)), world);
+}
+
+VertexRgb VertexColour(std::uint32_t color) {
+  return {{((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f}};
 }
 
 }  // namespace vtl

@@ -1,7 +1,7 @@
 // A small software rasteriser that draws meshes the way the saver's fixed-function
 // pipeline does: row-vector matrices, a left-handed camera, counter-clockwise
-// culling of front buffers, one white directional light shining along -z with no
-// ambient term, Gouraud shading, an optional texture (plain or addressed by the
+// culling of front buffers, the renderer's one directional light shining along -z
+// with no ambient term, Gouraud shading, an optional texture (plain or addressed by the
 // camera-space normal for the environment reflection) and a z-buffer.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include "engine/voxamesh.h"
 #include "image.h"
 #include "platform/d3d8types.h"
+#include "scene/scene_layout.h"
 
 namespace vtl {
 
@@ -19,8 +20,11 @@ class Raster {
   Raster(int width, int height);
 
   void Clear(std::uint8_t r, std::uint8_t g, std::uint8_t b);
-  // The camera the scene sets every frame: eye (0, 0, eyeZ), target the origin.
-  void SetCamera(float eyeZ = 1.44f);
+  // The camera the scene sets every frame: eye (0, 0, eyeZ), target the origin, the
+  // renderer's lens and this picture's aspect.
+  void SetCamera(float eyeZ = kCameraEyeZ);
+  const D3DMATRIX& View() const { return view_; }
+  const D3DMATRIX& Projection() const { return proj_; }
   void SetWorld(const D3DMATRIX& world) { world_ = world; }
 
   enum class TexMode { kNone, kPlain, kReflection };
@@ -29,7 +33,7 @@ class Raster {
   // normals. `colour` is the vertex diffuse colour, 0..1 per channel.
   void DrawMesh(const MeshData& mesh, const float colour[3], TexMode mode = TexMode::kNone,
                 const RgbImage* texture = nullptr, bool twoSided = true);
-  // The scene's background: a 4 x 3 quad 1.24 units behind the origin, textured.
+  // The scene's background: a 4 x 3 quad at BackgroundWorld(), textured.
   void DrawBackground(const RgbImage& picture);
 
   const RgbImage& Image() const { return image_; }
@@ -50,9 +54,17 @@ class Raster {
   D3DMATRIX world_{}, view_{}, proj_{};
 };
 
-// The scene's world matrices for a given turn of the skull, in degrees.
+// The scene's world matrices for a given turn of the skull, in degrees, composed as the
+// scene composes them through the renderer, so they are the scene's bit for bit.
+D3DMATRIX BackgroundWorld();
 D3DMATRIX SkullWorld(float rotationDeg);
 D3DMATRIX GlassesWorld(float rotationDeg);
+
+// A vertex colour (0x00RRGGBB) as the raster takes it, 0..1 a channel.
+struct VertexRgb {
+  float rgb[3];
+};
+VertexRgb VertexColour(std::uint32_t color);
 
 // Samples a picture bilinearly at (u, v), wrapping, v from the top.
 void SampleBilinear(const RgbImage& image, float u, float v, float out[3]);

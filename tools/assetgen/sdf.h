@@ -1,13 +1,11 @@
-// Signed distance fields and their polygonisation, the modelling kit of the
-// generator's meshes. Negative inside, positive outside. Everything here uses only
-// IEEE arithmetic and sqrt, so a mesh comes out bit-identical on every machine.
+// Signed distance fields, the modelling kit of the generator's meshes: the vector
+// type, the primitives, their blends and the walk onto a surface. Negative inside,
+// positive outside. Everything here and in the mesh code built on it uses only IEEE
+// arithmetic and sqrt, so a mesh comes out bit-identical on every machine.
 #pragma once
 
-#include <array>
 #include <cmath>
-#include <cstdint>
 #include <functional>
-#include <vector>
 
 namespace vtl::sdf {
 
@@ -48,43 +46,12 @@ double SmoothUnion(double a, double b, double k);
 // Removes b from a with a fillet of width k.
 double SmoothSubtract(double a, double b, double k);
 
-// An indexed triangle mesh with one pool index per corner; positions, normals and
-// texture coordinates are parallel arrays. Front faces run clockwise seen from
-// outside in a left-handed frame, i.e. Cross(p1 - p0, p2 - p0) points outward.
-struct GenMesh {
-  std::vector<Vec3> positions;
-  std::vector<Vec3> normals;
-  std::vector<std::array<double, 2>> uvs;
-  std::vector<std::array<int, 3>> triangles;
-};
-
 using Field = std::function<double(Vec3)>;
-
-// Zero level set of `field` over the box [lo, hi], sampled on a grid of the given
-// cell counts and split into tetrahedra (six per cell around the main diagonal, the
-// same split in every cell), so the result is a closed two-manifold whenever the
-// field is positive on the box's border. Vertices lie on grid edges and are shared
-// by the tetrahedra around the edge. Normals are the normalised field gradient.
-GenMesh Polygonise(const Field& field, Vec3 lo, Vec3 hi, int nx, int ny, int nz);
 
 // Normalised central-difference gradient.
 Vec3 Gradient(const Field& field, Vec3 p, double h);
 
 // Moves p onto the zero level set by a few Newton steps along the gradient.
 Vec3 ProjectToSurface(const Field& field, Vec3 p, double h);
-
-// Collapses the edges of a closed two-manifold mesh in the order of their quadric
-// error (the least visible first) until at most targetTriangles remain, never where
-// that would pinch the surface (the link condition) or turn a face over; merged
-// vertices are put back on the field's surface and every vertex gets the field's
-// gradient as its smooth normal. Texture coordinates are dropped.
-void Simplify(GenMesh& mesh, const Field& field, int targetTriangles, double h);
-
-// Drops every piece of the surface but the one with the most triangles: specks
-// where two blended shapes only just touch.
-void KeepLargestPiece(GenMesh& mesh);
-
-// Appends b to a, renumbering b's indices.
-void Append(GenMesh& a, const GenMesh& b);
 
 }  // namespace vtl::sdf

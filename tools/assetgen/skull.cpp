@@ -1,13 +1,16 @@
 // The skull, built as a distance field of blended ellipsoids, capsules and rounded
 // boxes in centimetres (x forward, y across, z up) and polygonised into one closed
 // surface. Only the right half (y >= 0) is described: the field mirrors |y|.
+#include "skull.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <vector>
 
 #include "detmath.h"
-#include "skull.h"
+#include "polygonise.h"
+#include "simplify.h"
 
 namespace vtl {
 

@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#include "formats/wavefile.h"
+#include "outfile.h"
+#include "pack/assetnames.h"
+
 namespace vtl {
 
 using det::Cos;
@@ -334,20 +338,21 @@ std::vector<SoundAsset> MakeSounds() {
     Prng rng(seed);
     sounds.push_back({name, loops, make(rng)});
   };
-  add("background.wav", true, 0xB6C0001, Background);
-  add("helicopter.wav", true, 0xB6C0002, Helicopter);
-  add("Street1.wav", false, 0xB6C0011, PassingCar);
-  add("Street2.wav", false, 0xB6C0012, Horn);
-  add("Street3.wav", false, 0xB6C0013, Siren);
-  add("Street4.wav", false, 0xB6C0014, Crowd);
-  add("Near1.wav", false, 0xB6C0021, Footsteps);
-  add("Near2.wav", false, 0xB6C0022, KickedCan);
-  add("Near3.wav", false, 0xB6C0023, Door);
+  add(kBackgroundLoopFile, true, 0xB6C0001, Background);
+  add(kHelicopterLoopFile, true, 0xB6C0002, Helicopter);
+  add(kStreet1File, false, 0xB6C0011, PassingCar);
+  add(kStreet2File, false, 0xB6C0012, Horn);
+  add(kStreet3File, false, 0xB6C0013, Siren);
+  add(kStreet4File, false, 0xB6C0014, Crowd);
+  add(kNear1File, false, 0xB6C0021, Footsteps);
+  add(kNear2File, false, 0xB6C0022, KickedCan);
+  add(kNear3File, false, 0xB6C0023, Door);
   return sounds;
 }
 
 void WriteSoundAssets(const std::string& outDir) {
-  for (const SoundAsset& sound : MakeSounds()) dsp::WriteWav(outDir + "/" + sound.fileName, sound.signal);
+  for (const SoundAsset& sound : MakeSounds())
+    WriteFileBytes(OutPath(outDir, sound.fileName.c_str()), BuildPcmWave(dsp::ToPcmWave(sound.signal)));
 }
 
 }  // namespace vtl

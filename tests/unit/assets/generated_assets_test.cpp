@@ -20,21 +20,21 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 // jpeglib.h needs FILE declared before it.
 #include <jpeglib.h>
 
 #include "formats/wavefile.h"
+#include "pack/assetnames.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-const std::vector<std::string> kSceneAssets = {"qv_skull.msh", "glas_sp.msh", "qvbg512.jpg", "envtex01.jpg",
-                                               "numfont.bmp"};
-const std::vector<std::string> kSoundAssets = {"background.wav", "helicopter.wav", "Street1.wav",
-                                               "Street2.wav",    "Street3.wav",    "Street4.wav",
-                                               "Near1.wav",      "Near2.wav",      "Near3.wav"};
+const std::vector<std::string> kSceneAssets(vtl::kScenePackEntries.begin(), vtl::kScenePackEntries.end());
+const std::vector<std::string> kSoundAssets(vtl::kSoundPackEntries.begin(), vtl::kSoundPackEntries.end());
 
 Bytes ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,7 +77,7 @@ TEST(GeneratedPacks, HoldExactlyTheAssetsTheSaverLoadsByteForByte) {
   const struct {
     const char* pack;
     const std::vector<std::string>& names;
-  } kPacks[] = {{"vtl3d.pak", kSceneAssets}, {"vtlsound.pak", kSoundAssets}};
+  } kPacks[] = {{vtl::kScenePackName, kSceneAssets}, {vtl::kSoundPackName, kSoundAssets}};
   for (const auto& expected : kPacks) {
     SCOPED_TRACE(expected.pack);
     bool ok = false;
@@ -141,7 +141,7 @@ TEST(GeneratedPictures, JpegsDecodeAsColourPicturesOfTheirSize) {
   const struct {
     const char* name;
     int width, height;
-  } kPictures[] = {{"qvbg512.jpg", 512, 512}, {"envtex01.jpg", 256, 256}};
+  } kPictures[] = {{vtl::kBackgroundPictureFile, 512, 512}, {vtl::kEnvironmentMapFile, 256, 256}};
   for (const auto& p : kPictures) {
     SCOPED_TRACE(p.name);
     DecodedJpeg image;
@@ -154,8 +154,8 @@ TEST(GeneratedPictures, JpegsDecodeAsColourPicturesOfTheirSize) {
 
 TEST(GeneratedPictures, BackgroundIsNightAndEnvironmentHasSkyAboveCityBelow) {
   DecodedJpeg city, env;
-  ASSERT_TRUE(DecodeJpeg(Asset("qvbg512.jpg"), city));
-  ASSERT_TRUE(DecodeJpeg(Asset("envtex01.jpg"), env));
+  ASSERT_TRUE(DecodeJpeg(Asset(vtl::kBackgroundPictureFile), city));
+  ASSERT_TRUE(DecodeJpeg(Asset(vtl::kEnvironmentMapFile), env));
   EXPECT_LT(MeanBrightness(city, 0, city.height), 3 * 60.0) << "an average channel above 60 is no night sky";
   // Normals pointing up sample the top of the sphere map; they must see the sky.
   const double sky = MeanBrightness(env, env.height / 8, env.height * 3 / 8);
@@ -164,7 +164,7 @@ TEST(GeneratedPictures, BackgroundIsNightAndEnvironmentHasSkyAboveCityBelow) {
 }
 
 TEST(GeneratedFont, IsA24BitStripOf16CellsOnPureBlack) {
-  const Bytes bmp = Asset("numfont.bmp");
+  const Bytes bmp = Asset(vtl::kNumFontFile);
   ASSERT_GE(bmp.size(), 54u);
   ASSERT_EQ(bmp[0], 'B');
   ASSERT_EQ(bmp[1], 'M');
@@ -267,7 +267,7 @@ TEST(GeneratedSounds, AreAudibleUnclippedMono16BitPcmAndJoinWithoutClicks) {
     EXPECT_LT(peak, 32767) << "clipped";
 
     const int first = w.samples.front(), last = w.samples.back();
-    const bool loops = name == "background.wav" || name == "helicopter.wav";
+    const bool loops = name == vtl::kBackgroundLoopFile || name == vtl::kHelicopterLoopFile;
     if (loops) {
       // Played on repeat, the last sample runs into the first: that step must be
       // an ordinary one, not a click.
@@ -289,7 +289,8 @@ std::set<std::string> FileNames(const fs::path& folder) {
 // files, byte for byte (a generator run costs seconds, so only one here). This
 // run keeps libjpeg off its SIMD code, so machines without it get the same JPEGs.
 TEST(AssetGenerator, WritesTheSameBytesOnEveryRun) {
-  const fs::path out = fs::path(testing::TempDir()) / "vtl_assetgen_determinism";
+  // A folder of this process's own: builds side by side run this test at once.
+  const fs::path out = fs::temp_directory_path() / ("vtl_assetgen_determinism_" + std::to_string(::getpid()));
   fs::remove_all(out);
   const std::string command = std::string("JSIMD_FORCENONE=1 \"") + VTL_ASSETGEN + "\" \"" + out.string() + "\"";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;

@@ -19,6 +19,7 @@
 
 #include "engine/e3dmath.h"
 #include "engine/voxamesh.h"
+#include "pack/assetnames.h"
 #include "raster.h"
 #include "skull.h"
 
@@ -36,12 +37,12 @@ MeshData Load(const std::string& name, std::int32_t& t, std::int32_t& v, std::in
 
 const MeshData& Skull() {
   static std::int32_t t, v, n, u;
-  static const MeshData mesh = Load("qv_skull.msh", t, v, n, u);
+  static const MeshData mesh = Load(vtl::kSkullMeshFile, t, v, n, u);
   return mesh;
 }
 const MeshData& Glasses() {
   static std::int32_t t, v, n, u;
-  static const MeshData mesh = Load("glas_sp.msh", t, v, n, u);
+  static const MeshData mesh = Load(vtl::kGlassesMeshFile, t, v, n, u);
   return mesh;
 }
 
@@ -65,12 +66,12 @@ const Named kMeshes[] = {{"skull", &Skull}, {"glasses", &Glasses}};
 
 TEST(GeneratedMeshes, LoadWithCountsTheSceneCanDraw) {
   std::int32_t t = 0, v = 0, n = 0, u = 0;
-  Load("qv_skull.msh", t, v, n, u);
+  Load(vtl::kSkullMeshFile, t, v, n, u);
   EXPECT_GE(t, 10000);
   EXPECT_LE(t, 40000);
   EXPECT_GT(n, 0);
   EXPECT_GT(u, 0);
-  Load("glas_sp.msh", t, v, n, u);
+  Load(vtl::kGlassesMeshFile, t, v, n, u);
   EXPECT_GT(t, 500);
   EXPECT_LE(t, 40000);
 }
@@ -155,13 +156,12 @@ struct Screen {
   float x, y, z;
 };
 
-// Where the scene's camera puts a model point on a 640 x 480 screen (y down).
+// Where the scene's camera (as the generator's renderer sets it, which the scene's own
+// tests hold to the saver's) puts a model point on a 640 x 480 screen (y down).
 Screen Project(const D3DVECTOR& p, const D3DMATRIX& world) {
-  D3DMATRIX view{}, proj{};
-  vtl::MakeLookAtMatrix(view, vtl::MakeVector(0, 0, 1.44f), vtl::MakeVector(0, 0, 0), vtl::MakeVector(0, 1, 0));
-  vtl::MakePerspectiveMatrix(proj, 1.0f, 0.75f, 0.1f, 100.0f);
-  const D3DVECTOR v = Apply(Apply(p, world), view);
-  const D3DVECTOR c = Apply(v, proj);
+  static const vtl::Raster camera(640, 480);
+  const D3DVECTOR v = Apply(Apply(p, world), camera.View());
+  const D3DVECTOR c = Apply(v, camera.Projection());
   const float w = v.z;
   return {(c.x / w + 1) * 320, (1 - c.y / w) * 240, c.z / w};
 }

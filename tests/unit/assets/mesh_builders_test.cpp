@@ -19,10 +19,13 @@
 #include <vector>
 
 #include "engine/e3dmath.h"
-#include "preview.h"
+#include "genmesh.h"
+#include "image.h"
+#include "meshes.h"
+#include "polygonise.h"
 #include "raster.h"
 #include "sdf.h"
-#include "skull.h"
+#include "simplify.h"
 
 namespace {
 
@@ -145,23 +148,6 @@ TEST(MeshKit, WeldingSharesPositionsWhoseNormalsDiffer) {
   EXPECT_EQ(d.triangles[1].V0, d.triangles[0].V1);
   EXPECT_EQ(d.triangles[1].V2, d.triangles[0].V2);
   EXPECT_NE(d.triangles[1].N0, d.triangles[0].N0);
-}
-
-TEST(MeshKit, GlassesPlacementMatchesTheSceneTransform) {
-  // The glasses' own mapping into the skull frame is the scene's placement with the
-  // skull's turn taken out again.
-  for (const Vec3 g : {Vec3{0, 0, 0}, Vec3{0.5, -0.8, -0.7}, Vec3{-0.6, 0.2, 0.1}}) {
-    const float angle = -37.0f;
-    const vtl::D3DMATRIX gw = vtl::GlassesWorld(angle), sw = vtl::SkullWorld(angle);
-    const float x = static_cast<float>(g.x), y = static_cast<float>(g.y), z = static_cast<float>(g.z);
-    float w[3];
-    for (int j = 0; j < 3; ++j) w[j] = x * gw.m[0][j] + y * gw.m[1][j] + z * gw.m[2][j] + gw.m[3][j];
-    const Vec3 expected = vtl::GlassesToSkull(g);
-    for (int i = 0; i < 3; ++i) {
-      const double model = w[0] * sw.m[i][0] + w[1] * sw.m[i][1] + w[2] * sw.m[i][2];
-      EXPECT_NEAR(model, i == 0 ? expected.x : (i == 1 ? expected.y : expected.z), 1e-5);
-    }
-  }
 }
 
 // One triangle in front of the camera, given in either winding: the front pass

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/voxamesh.h"
+#include "meshes.h"
 #include "skull.h"
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include "detmath.h"
 #include "dsp.h"
+#include "formats/wavefile.h"
 #include "prng.h"
 
 namespace {
@@ -83,10 +84,13 @@ TEST(GeneratorSound, WaveSamplesRoundAndClampToSixteenBits) {
                 {0.5, 16384}, {-0.5, -16383}, {1.0 / 32767, 1}};
   dsp::Signal signal;
   for (const auto& c : kCases) signal.push_back(c.in);
-  const std::vector<std::uint8_t> wav = dsp::EncodeWav(signal);
-  ASSERT_EQ(wav.size(), 44 + 2 * signal.size());
+  const PcmWave wave = dsp::ToPcmWave(signal);
+  EXPECT_EQ(wave.channels, 1);
+  EXPECT_EQ(wave.bitsPerSample, 16);
+  EXPECT_EQ(wave.sampleRate, static_cast<std::uint32_t>(dsp::kSampleRate));
+  ASSERT_EQ(wave.FrameCount(), signal.size());
   for (std::size_t i = 0; i < signal.size(); ++i) {
-    const auto sample = static_cast<std::int16_t>(wav[44 + 2 * i] | (wav[45 + 2 * i] << 8));
+    const auto sample = static_cast<std::int16_t>(wave.data[2 * i] | (wave.data[2 * i + 1] << 8));
     EXPECT_EQ(sample, kCases[i].out) << "input " << kCases[i].in;
   }
 }

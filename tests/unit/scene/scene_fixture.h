@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/voxamesh.h"
+#include "pack/assetnames.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/files.h"
 #include "platform/fake/recording_device.h"
@@ -74,12 +75,6 @@ inline std::string MeshFileBytes(const std::filesystem::path& scratch) {
 
 using PackEntries = std::vector<std::pair<std::string, std::string>>;
 
-inline const std::vector<std::string>& SceneAssetNames() {
-    static const std::vector<std::string> names{"qv_skull.msh", "glas_sp.msh", "qvbg512.jpg", "envtex01.jpg",
-                                                "numfont.bmp"};
-    return names;
-}
-
 class SceneTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -108,8 +103,8 @@ protected:
     PackEntries FullPack() const {
         const std::string mesh = MeshFileBytes(dir);
         PackEntries entries;
-        for (const std::string& name : SceneAssetNames())
-            entries.emplace_back(name, name.find(".msh") != std::string::npos ? mesh : "picture");
+        for (const std::string name : kScenePackEntries)
+            entries.emplace_back(name, name == kSkullMeshFile || name == kGlassesMeshFile ? mesh : "picture");
         return entries;
     }
     PackEntries PackWithout(const std::string& name) const {

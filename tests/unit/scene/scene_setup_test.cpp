@@ -46,14 +46,14 @@ TEST_F(SceneTest, SetupFailuresBecomeQuitRequestsAndSetupGoesOn) {
         {"complete pack", complete, "", {}, true, true, true},
         {"no Direct3D", noD3D, "", {1, 3, 4, 5}, false, false, false},
         {"no device of either kind", noDevice, "", {1, 3, 4, 5}, false, false, false},
-        {"background missing", missing, "qvbg512.jpg", {3}, true, true, true},
-        {"background not decodable", undecodable, "qvbg512.jpg", {3}, true, true, true},
-        {"environment map missing", missing, "envtex01.jpg", {4, 5}, true, true, true},
-        {"environment map not decodable", undecodable, "envtex01.jpg", {4, 5}, true, true, true},
+        {"background missing", missing, kBackgroundPictureFile, {3}, true, true, true},
+        {"background not decodable", undecodable, kBackgroundPictureFile, {3}, true, true, true},
+        {"environment map missing", missing, kEnvironmentMapFile, {4, 5}, true, true, true},
+        {"environment map not decodable", undecodable, kEnvironmentMapFile, {4, 5}, true, true, true},
         {"pack of another kind", foreignPack, "", {3, 4, 5}, false, false, false},
-        {"no skull mesh", missing, "qv_skull.msh", {}, false, true, true},
-        {"no glasses mesh", missing, "glas_sp.msh", {}, true, false, true},
-        {"no number font", missing, "numfont.bmp", {}, true, true, false},
+        {"no skull mesh", missing, kSkullMeshFile, {}, false, true, true},
+        {"no glasses mesh", missing, kGlassesMeshFile, {}, true, false, true},
+        {"no number font", missing, kNumFontFile, {}, true, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

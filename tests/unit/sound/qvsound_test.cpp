@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pack/assetnames.h"
 #include "platform/fake/fake_audio.h"
 #include "platform/fake/fake_random.h"
 #include "platform/fake/fake_timers.h"
@@ -21,6 +22,10 @@ constexpr std::size_t kBackground = 0, kHelicopter = 1, kStreet = 2, kNear = 3;
 constexpr std::size_t kMove = 0, kStreetTimer = 1, kNearTimer = 2;
 
 const std::string kFolder = "scratch";
+
+// Sample names as they appear inside the fake's log lines.
+const std::string kBackgroundWav = kBackgroundLoopFile, kHelicopterWav = kHelicopterLoopFile;
+const std::string kStreet1Wav = kStreet1File, kNear1Wav = kNear1File;
 
 std::string PathOf(const std::string& name) {
 #ifdef _WIN32
@@ -59,10 +64,10 @@ protected:
 TEST(SampleTables, ADrawPicksTheFirstRowWhoseThresholdIsAboveIt) {
     struct Case { std::int32_t r; const char* street; const char* nearFile; };
     const Case cases[] = {
-        {0, "Street1.wav", "Near1.wav"},  {13, "Street1.wav", "Near1.wav"}, {14, "Street1.wav", "Near2.wav"},
-        {24, "Street1.wav", "Near2.wav"}, {25, "Street1.wav", "Near3.wav"}, {29, "Street1.wav", "Near3.wav"},
-        {30, "Street2.wav", "Near3.wav"}, {49, "Street2.wav", "Near3.wav"}, {50, "Street3.wav", "Near3.wav"},
-        {69, "Street3.wav", "Near3.wav"}, {70, "Street4.wav", "Near3.wav"}, {99, "Street4.wav", "Near3.wav"},
+        {0, kStreet1File, kNear1File},  {13, kStreet1File, kNear1File}, {14, kStreet1File, kNear2File},
+        {24, kStreet1File, kNear2File}, {25, kStreet1File, kNear3File}, {29, kStreet1File, kNear3File},
+        {30, kStreet2File, kNear3File}, {49, kStreet2File, kNear3File}, {50, kStreet3File, kNear3File},
+        {69, kStreet3File, kNear3File}, {70, kStreet4File, kNear3File}, {99, kStreet4File, kNear3File},
     };
     for (const Case& c : cases) {
         EXPECT_STREQ(PickSample(StreetSamples, c.r).FileName, c.street) << "r = " << c.r;
@@ -103,12 +108,13 @@ TEST_F(SoundSystemTest, StartBuildsChannelsLoopsAndTimersInOrder) {
     system = std::make_unique<TSoundSystem>(Services(), kFolder);
     system->Start();
     EXPECT_THAT(world.log,
-                ElementsAre("audio create", "ch1 create", "load " + PathOf("background.wav"), "ch2 create",
-                            "load " + PathOf("helicopter.wav"), "ch1 download background.wav",
-                            "ch2 download helicopter.wav", "ch1 volume -700", "ch2 volume 0", "ch2 doppler 7",
-                            "segment background.wav repeats forever", "segment helicopter.wav repeats forever",
+                ElementsAre("audio create", "ch1 create", "load " + PathOf(kBackgroundLoopFile), "ch2 create",
+                            "load " + PathOf(kHelicopterLoopFile), "ch1 download " + kBackgroundWav,
+                            "ch2 download " + kHelicopterWav, "ch1 volume -700", "ch2 volume 0", "ch2 doppler 7",
+                            "segment " + kBackgroundWav + " repeats forever",
+                            "segment " + kHelicopterWav + " repeats forever",
                             "timer1 create 30", "ch3 create", "timer2 create 7100", "ch4 create",
-                            "timer3 create 2200", "ch1 play background.wav", "ch2 play helicopter.wav"));
+                            "timer3 create 2200", "ch1 play " + kBackgroundWav, "ch2 play " + kHelicopterWav));
     EXPECT_THAT(random.draws, ElementsAre("Randomize", "Random(50)", "Random(8000)", "Random(5000)"));
     EXPECT_THAT(Channel(kHelicopter).position, ElementsAre(24.0f, 1.0f, 0.0f));
     EXPECT_THAT(Channel(kHelicopter).velocity, ElementsAre(5.0f, 0.0f, 0.0f));
@@ -143,11 +149,11 @@ TEST_F(SoundSystemTest, StreetEventDrawsInOrderAndOnlyStreet2DrawsRepeats) {
     const std::vector<std::string> plain = {"Random(100)", "Random()", "Random()", "Random(7000)"};
     const std::vector<std::string> withRepeat = {"Random(100)", "Random()", "Random()", "Random()", "Random(7000)"};
     const Case cases[] = {
-        {{29, 0.75, 0.1, 123}, "Street1.wav", plain, 0},
-        {{30, 0.2499, 0.75, 0.1, 123}, "Street2.wav", withRepeat, 2},
-        {{49, 0.25, 0.75, 0.1, 123}, "Street2.wav", withRepeat, 0},  // a quarter exactly keeps one play
-        {{50, 0.75, 0.1, 123}, "Street3.wav", plain, 0},
-        {{99, 0.75, 0.1, 123}, "Street4.wav", plain, 0},
+        {{29, 0.75, 0.1, 123}, kStreet1File, plain, 0},
+        {{30, 0.2499, 0.75, 0.1, 123}, kStreet2File, withRepeat, 2},
+        {{49, 0.25, 0.75, 0.1, 123}, kStreet2File, withRepeat, 0},  // a quarter exactly keeps one play
+        {{50, 0.75, 0.1, 123}, kStreet3File, plain, 0},
+        {{99, 0.75, 0.1, 123}, kStreet4File, plain, 0},
     };
     for (const Case& c : cases) {
         world = FakeAudioWorld{};
@@ -182,8 +188,8 @@ TEST_F(SoundSystemTest, StreetPositionCoversItsSquare) {
 
 TEST_F(SoundSystemTest, NearEventPicksPlaysAtTheListenerAndReschedules) {
     struct Case { double r; const char* file; double next; std::uint32_t interval; };
-    for (const Case& c : {Case{13, "Near1.wav", 0, 5000}, Case{14, "Near2.wav", 1999, 6999},
-                          Case{24, "Near2.wav", 7, 5007}, Case{25, "Near3.wav", 7, 5007}}) {
+    for (const Case& c : {Case{13, kNear1File, 0, 5000}, Case{14, kNear2File, 1999, 6999},
+                          Case{24, kNear2File, 7, 5007}, Case{25, kNear3File, 7, 5007}}) {
         world = FakeAudioWorld{};
         StartWith(0, 0, 0);
         random.script = {c.r, c.next};
@@ -208,8 +214,8 @@ TEST_F(SoundSystemTest, ANewSampleReplacesTheChannelsPreviousOne) {
     const std::size_t mark = world.log.size();
     Fire(kStreetTimer);
     const auto events = After(world.log, mark);
-    EXPECT_EQ(events.front(), "segment Street1.wav destroy");
-    EXPECT_EQ(Channel(kStreet).playing, "Street4.wav");
+    EXPECT_EQ(events.front(), "segment " + kStreet1Wav + " destroy");
+    EXPECT_EQ(Channel(kStreet).playing, kStreet4File);
     EXPECT_EQ(world.liveSegments, 3);  // the two loops and the current street sample
 }
 
@@ -273,9 +279,9 @@ TEST_F(SoundSystemTest, DestroyStopsThenReleasesSegmentsChannelsAudioAndTimers) 
     system.reset();
     EXPECT_THAT(After(world.log, mark),
                 ElementsAre("stop all", "ch1 stop", "ch2 stop", "ch3 stop", "ch4 stop",
-                            "segment background.wav destroy", "segment helicopter.wav destroy",
-                            "segment Street1.wav destroy", "segment Near1.wav destroy", "ch1 destroy",
-                            "ch2 destroy", "ch3 destroy", "ch4 destroy", "audio destroy", "timer1 destroy",
+                            "segment " + kBackgroundWav + " destroy", "segment " + kHelicopterWav + " destroy",
+                            "segment " + kStreet1Wav + " destroy", "segment " + kNear1Wav + " destroy",
+                            "ch1 destroy", "ch2 destroy", "ch3 destroy", "ch4 destroy", "audio destroy", "timer1 destroy",
                             "timer2 destroy", "timer3 destroy"));
 }
 
@@ -283,9 +289,9 @@ TEST_F(SoundSystemTest, AFailedStartRaisesAndLeavesAPartlyBuiltSystemThatDestroy
     struct Case { int failChannel; const char* failFile; std::string message; std::size_t channels, timersMade; };
     const Case cases[] = {
         {1, nullptr, "Cannot create performance object", 0, 0},
-        {0, "background.wav", "Cannot create segment object from file " + PathOf("background.wav"), 1, 0},
+        {0, kBackgroundLoopFile, "Cannot create segment object from file " + PathOf(kBackgroundLoopFile), 1, 0},
         {2, nullptr, "Cannot create performance object", 1, 0},
-        {0, "helicopter.wav", "Cannot create segment object from file " + PathOf("helicopter.wav"), 2, 0},
+        {0, kHelicopterLoopFile, "Cannot create segment object from file " + PathOf(kHelicopterLoopFile), 2, 0},
         {3, nullptr, "Cannot create performance object", 2, 1},
         {4, nullptr, "Cannot create performance object", 3, 2},
     };
@@ -312,7 +318,7 @@ TEST_F(SoundSystemTest, AFailedStartRaisesAndLeavesAPartlyBuiltSystemThatDestroy
 }
 
 TEST_F(SoundSystemTest, ASampleThatFailsToLoadReachesTheHandlerAndTheRestGoesOn) {
-    world.failingFiles.insert("Street3.wav");
+    world.failingFiles.insert(kStreet3File);
     StartWith(0, 0, 0);  // street at 7000, near at 2000
     // Street: Street1 first, then Street3 (fails), then Street4; near events keep coming.
     random.script.clear();
@@ -324,17 +330,18 @@ TEST_F(SoundSystemTest, ASampleThatFailsToLoadReachesTheHandlerAndTheRestGoesOn)
     // Street at 7000 first (created before the near timer): r=50 -> Street3, which fails.
     random.script = {50, 0, 0};
     timers.Advance(5000);
-    ASSERT_THAT(timers.errors, ElementsAre("Cannot create segment object from file " + PathOf("Street3.wav")));
+    ASSERT_THAT(timers.errors, ElementsAre("Cannot create segment object from file " + PathOf(kStreet3File)));
     EXPECT_EQ(timers.At(kStreetTimer).interval, 7000u);  // unchanged: tried again next time
-    EXPECT_EQ(Channel(kNear).playing, "Near1.wav");
+    EXPECT_EQ(Channel(kNear).playing, kNear1File);
     // The near event of the same moment still ran (it took the draws after the failure).
-    EXPECT_EQ(std::count(world.log.begin() + static_cast<std::ptrdiff_t>(mark), world.log.end(), "ch4 play Near1.wav"), 2);
+    EXPECT_EQ(std::count(world.log.begin() + static_cast<std::ptrdiff_t>(mark), world.log.end(), "ch4 play " + kNear1Wav),
+              2);
     // The helicopter kept moving and the next street event plays.
     const float x = system->HeliX();
     random.script = {0, 0, 99, 0.5, 0.5, 0};  // near at 12000, street at 14000
     timers.Advance(7000);
     EXPECT_NE(system->HeliX(), x);
-    EXPECT_EQ(Channel(kStreet).playing, "Street4.wav");
+    EXPECT_EQ(Channel(kStreet).playing, kStreet4File);
     EXPECT_EQ(timers.errors.size(), 1u);
 }
 
@@ -390,7 +397,7 @@ TEST_F(SoundLifecycleTest, StopWithoutASystemTouchesNothing) {
 
 TEST_F(SoundLifecycleTest, FailuresOfMakingOrStartingAreSwallowedAndReleased) {
     struct Case { bool failCreate; const char* failFile; int failChannel; };
-    for (const Case& c : {Case{true, nullptr, 0}, Case{false, "helicopter.wav", 0}, Case{false, nullptr, 4}}) {
+    for (const Case& c : {Case{true, nullptr, 0}, Case{false, kHelicopterLoopFile, 0}, Case{false, nullptr, 4}}) {
         world = FakeAudioWorld{};
         world.failCreate = c.failCreate;
         if (c.failFile) world.failingFiles.insert(c.failFile);
@@ -427,7 +434,7 @@ TEST_F(SoundLifecycleTest, UnpackErrorsLeaveBeforeAnySoundObjectExists) {
     failUnpack = true;
     EXPECT_THROW(StartSound(), EFOpenError);
     EXPECT_EQ(SoundSystem(), nullptr);
-    EXPECT_THAT(world.log, ElementsAre("unpack vtlsound.pak"));
+    EXPECT_THAT(world.log, ElementsAre("unpack " + std::string(kSoundPackName)));
 }
 
 TEST(FakeTimersTest, OnlyAChangedIntervalRestartsTheCountdown) {

@@ -1,12 +1,15 @@
 // The skull as the generator built it before its anatomy was reworked, kept only so
 // the contact sheet can show the old and the new side by side. Same frame, scale
 // and method as the current one; nothing ships it.
+#include "contact/legacy_skull.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "detmath.h"
-#include "contact/legacy_skull.h"
+#include "polygonise.h"
+#include "simplify.h"
 #include "skull.h"
 
 namespace vtl::legacy {

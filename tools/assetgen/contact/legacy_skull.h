@@ -1,7 +1,7 @@
 // The previous generator's skull, for the contact sheet's before-and-after views.
 #pragma once
 
-#include "sdf.h"
+#include "genmesh.h"
 
 namespace vtl::legacy {
 

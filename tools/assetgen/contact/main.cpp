@@ -14,9 +14,11 @@
 #include "contact/readers.h"
 #include "engine/e3dmath.h"
 #include "engine/voxamesh.h"
+#include "meshes.h"
+#include "pack/assetnames.h"
 #include "preview.h"
 #include "raster.h"
-#include "skull.h"
+#include "scene/scene_layout.h"
 
 namespace {
 
@@ -62,12 +64,11 @@ RgbImage Model(const MeshData& skull, const MeshData* glasses, const vtl::D3DMAT
   Raster r(360 * aa, 360 * aa);
   r.Clear(40, 56, 72);
   r.SetCamera(1.1f);
-  const float white[3] = {1, 1, 1}, blue[3] = {0x40 / 255.0f, 0x40 / 255.0f, 0x80 / 255.0f};
   r.SetWorld(world);
-  r.DrawMesh(skull, white);
+  r.DrawMesh(skull, vtl::VertexColour(vtl::kSkullColor).rgb);
   if (glasses != nullptr) {
     r.SetWorld(glassesWorld);
-    r.DrawMesh(*glasses, blue);
+    r.DrawMesh(*glasses, vtl::VertexColour(vtl::kGlassesColor).rgb);
   }
   return Raster::Downsample(r.Image(), aa);
 }
@@ -150,10 +151,11 @@ int main(int argc, char** argv) {
   try {
     const std::string out = argv[1], assets = argv[2];
     std::filesystem::create_directories(out);
-    const MeshData skull = LoadMesh(assets + "/qv_skull.msh");
-    const MeshData glasses = LoadMesh(assets + "/glas_sp.msh");
-    const RgbImage background = vtl::ReadJpegFile(assets + "/qvbg512.jpg");
-    const RgbImage environment = vtl::ReadJpegFile(assets + "/envtex01.jpg");
+    const auto asset = [&assets](const char* name) { return assets + "/" + name; };
+    const MeshData skull = LoadMesh(asset(vtl::kSkullMeshFile));
+    const MeshData glasses = LoadMesh(asset(vtl::kGlassesMeshFile));
+    const RgbImage background = vtl::ReadJpegFile(asset(vtl::kBackgroundPictureFile));
+    const RgbImage environment = vtl::ReadJpegFile(asset(vtl::kEnvironmentMapFile));
 
     // The skull alone: the scene's own turn for the front (-90), side (0) and a
     // three-quarter view, and straight down on the crown with the face up.
@@ -192,15 +194,14 @@ int main(int argc, char** argv) {
     vtl::WritePng(out + "/skull.png", Shrink(vtl::RenderScene(960, 720, background, -65.0f, skull, &glasses, &environment), 3));
 
     vtl::WritePng(out + "/pictures.png", Tile({background, environment}, 2));
-    const std::string font = assets + "/numfont.bmp";
+    const std::string font = asset(vtl::kNumFontFile);
     if (std::filesystem::exists(font)) vtl::WritePng(out + "/numfont.png", vtl::ReadBmpPicture(font));
     const std::string preview = assets + "/preview.bmp";
     if (std::filesystem::exists(preview)) vtl::WritePng(out + "/preview.png", vtl::ReadBmpPicture(preview));
 
     std::vector<RgbImage> waves;
-    for (const char* name : {"background.wav", "helicopter.wav", "Street1.wav", "Street2.wav", "Street3.wav",
-                             "Street4.wav", "Near1.wav", "Near2.wav", "Near3.wav"})
-      if (std::filesystem::exists(assets + "/" + name)) waves.push_back(Waveform(assets + "/" + name));
+    for (const char* name : vtl::kSoundPackEntries)
+      if (std::filesystem::exists(asset(name))) waves.push_back(Waveform(asset(name)));
     if (!waves.empty()) vtl::WritePng(out + "/sounds.png", Tile(waves, 1));
     std::printf("contact sheet written to %s\n", out.c_str());
     return 0;
