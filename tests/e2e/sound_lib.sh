@@ -1,5 +1,8 @@
 # Helpers of the sound scripts (sourced after lib.sh).
-SOUND_FILES="background.wav helicopter.wav Street1.wav Street2.wav Street3.wav Street4.wav Near1.wav Near2.wav Near3.wav"
+# The sound pack's entries, from the one header that names every asset.
+SOUND_FILES=$(sed -n 's/^inline constexpr const char\* k[A-Za-z0-9]*File = "\([^"]*\.wav\)";$/\1/p' \
+    "$VTL_SOURCE_DIR/src/pack/assetnames.h" | tr '\n' ' ')
+[[ $(wc -w <<<"$SOUND_FILES") -eq 9 ]] || { echo "sound_lib: cannot read the sound names from assetnames.h" >&2; exit 1; }
 # capture_mark: the capture's size now, in whole frames' bytes.
 capture_mark() {
     local size

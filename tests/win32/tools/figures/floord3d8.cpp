@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "pack/assetnames.h"
+
 #include "app/common/saverloop.h"
 #include "figure_run.h"
 #include "process_clock.h"
@@ -349,16 +351,16 @@ int main(int argc, char** argv) {
     floor.quad = Upload(floor.device, quad);
     {
         std::vector<Vertex> skull, glasses;
-        if (!LoadMesh(assets + "\\qv_skull.msh", 0xFFFFFF, skull) ||
-            !LoadMesh(assets + "\\glas_sp.msh", 0x404080, glasses)) {
+        if (!LoadMesh(assets + "\\" + vtl::kSkullMeshFile, 0xFFFFFF, skull) ||
+            !LoadMesh(assets + "\\" + vtl::kGlassesMeshFile, 0x404080, glasses)) {
             std::fputs("floord3d8: meshes not found\n", stderr);
             return 1;
         }
         floor.skull = Upload(floor.device, skull);
         floor.glasses = Upload(floor.device, glasses);
     }
-    floor.background = LoadTexture(floor.device, assets + "\\qvbg512.jpg");
-    floor.environment = LoadTexture(floor.device, assets + "\\envtex01.jpg");
+    floor.background = LoadTexture(floor.device, assets + "\\" + vtl::kBackgroundPictureFile);
+    floor.environment = LoadTexture(floor.device, assets + "\\" + vtl::kEnvironmentMapFile);
     if (!floor.background || !floor.environment) {
         std::fputs("floord3d8: textures not loaded\n", stderr);
         return 1;
