@@ -101,7 +101,8 @@ std::string HtmlText(const std::string& html) {
     const std::pair<const char*, const char*> entities[] = {
         {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&nbsp;", " "}, {"&middot;", "*"}, {"&amp;", "&"}};
     for (const auto& [entity, character] : entities)
-        for (std::size_t at; (at = text.find(entity)) != std::string::npos;) text.replace(at, std::strlen(entity), character);
+        for (std::size_t at; (at = text.find(entity)) != std::string::npos;)
+            text.replace(at, std::strlen(entity), character);
     return Collapse(text);
 }
 

@@ -3,38 +3,31 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <string>
 
 #include "platform/win32/win32_text.h"
 
 namespace vtl::win32 {
 namespace {
 
-struct SettingControl {
-    const char* controlName;  // as the settings table names it
-    int id;
-};
-
-constexpr SettingControl kSettingControls[] = {
-    {"trbRotationSpeed", idRotationSpeed},       {"seTiming", idTiming},
-    {"cbxShowRealFPS", idShowRealFPS},           {"cbxShowActivityTime", idShowActivityTime},
-    {"cbxEnableSounds", idEnableSounds},         {"cbxShowGlasses", idShowGlasses},
-    {"cbxReflectionOnSkull", idReflectionOnSkull}, {"cbxReflectionOnGlasses", idReflectionOnGlasses},
-    {"cbxUseCurrentMode", idUseCurrentMode},     {"cbVideoMode", idVideoMode},
-};
-
 constexpr DWORD kTab = WS_TABSTOP | WS_GROUP;
 
-const SettingDef& SettingOf(int id) {
-    for (const SettingControl& control : kSettingControls)
-        if (control.id == id) {
-            if (const SettingDef* setting = FindSettingByControl(control.controlName)) return *setting;
-        }
-    throw std::logic_error("a settings control without its setting");
+const char* CaptionOf(const char* controlName) {
+    const SettingDef* setting = FindSettingByControl(controlName);
+    if (!setting) throw std::logic_error(std::string("no setting is shown in ") + controlName);
+    return setting->caption;
 }
 
 ControlSpec Plain(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h,
                   Fit fit = Fit::Design, DWORD exStyle = 0) {
-    return ControlSpec{windowClass, text, style, exStyle, id, RECT{x, y, w, h}, fit};
+    return ControlSpec{windowClass, text, style, exStyle, id, RECT{x, y, w, h}, fit, nullptr};
+}
+
+// A control that shows the setting the settings table names it for.
+ControlSpec Showing(const char* controlName, ControlSpec spec) {
+    CaptionOf(controlName);  // a control the table does not know is a mistake of this file
+    spec.controlName = controlName;
+    return spec;
 }
 
 ControlSpec Label(const wchar_t* text, int x, int y) {
@@ -42,8 +35,9 @@ ControlSpec Label(const wchar_t* text, int x, int y) {
 }
 
 // A check box captioned as the settings table captions its setting.
-ControlSpec CheckBox(int id, int x, int y, int w) {
-    return Plain(L"BUTTON", Widen(SettingOf(id).caption).c_str(), BS_AUTOCHECKBOX | kTab, id, x, y, w, 17);
+ControlSpec CheckBox(const char* controlName, int id, int x, int y, int w) {
+    return Showing(controlName,
+                   Plain(L"BUTTON", Widen(CaptionOf(controlName)).c_str(), BS_AUTOCHECKBOX | kTab, id, x, y, w, 17));
 }
 
 std::vector<ControlSpec> MakeControls() {
@@ -56,32 +50,32 @@ std::vector<ControlSpec> MakeControls() {
 
     constexpr int g1x = 8, g1y = 72;
     c.push_back(Plain(L"BUTTON", L"Video mode", BS_GROUPBOX, -1, g1x, g1y, 141, 77));
-    c.push_back(CheckBox(idUseCurrentMode, g1x + 8, g1y + 20, 109));
+    c.push_back(CheckBox("cbxUseCurrentMode", idUseCurrentMode, g1x + 8, g1y + 20, 109));
     // The height includes the dropped-down list.
-    c.push_back(Plain(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | kTab, idVideoMode, g1x + 8, g1y + 44, 113,
-                      21 + 120));
+    c.push_back(Showing("cbVideoMode", Plain(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | kTab, idVideoMode,
+                                             g1x + 8, g1y + 44, 113, 21 + 120)));
 
     constexpr int g3x = 8, g3y = 156;
     c.push_back(Plain(L"BUTTON", L"Effects", BS_GROUPBOX, -1, g3x, g3y, 141, 85));
-    c.push_back(CheckBox(idShowGlasses, g3x + 8, g3y + 18, 117));
-    c.push_back(CheckBox(idReflectionOnSkull, g3x + 8, g3y + 40, 121));
-    c.push_back(CheckBox(idReflectionOnGlasses, g3x + 8, g3y + 60, 125));
+    c.push_back(CheckBox("cbxShowGlasses", idShowGlasses, g3x + 8, g3y + 18, 117));
+    c.push_back(CheckBox("cbxReflectionOnSkull", idReflectionOnSkull, g3x + 8, g3y + 40, 121));
+    c.push_back(CheckBox("cbxReflectionOnGlasses", idReflectionOnGlasses, g3x + 8, g3y + 60, 125));
 
     constexpr int g2x = 156, g2y = 72;
     c.push_back(Plain(L"BUTTON", L"Rendering", BS_GROUPBOX, -1, g2x, g2y, 233, 169));
     c.push_back(Label(L"Rotation speed", g2x + 7, g2y + 20));
-    c.push_back(Plain(TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_AUTOTICKS | TBS_BOTH | kTab, idRotationSpeed, g2x + 4,
-                      g2y + 36, 141, 36));
+    c.push_back(Showing("trbRotationSpeed", Plain(TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_AUTOTICKS | TBS_BOTH | kTab,
+                                                  idRotationSpeed, g2x + 4, g2y + 36, 141, 36)));
     c.push_back(Label(L"Slow", g2x + 10, g2y + 76));
     c.push_back(Label(L"Fast", g2x + 117, g2y + 76));
     c.push_back(Label(L"Timing (fps)", g2x + 155, g2y + 20));
-    c.push_back(Plain(WC_EDITW, L"", ES_NUMBER | ES_AUTOHSCROLL | kTab, idTiming, g2x + 156, g2y + 43, 65, 22,
-                      Fit::Design, WS_EX_CLIENTEDGE));
+    c.push_back(Showing("seTiming", Plain(WC_EDITW, L"", ES_NUMBER | ES_AUTOHSCROLL | kTab, idTiming, g2x + 156,
+                                          g2y + 43, 65, 22, Fit::Design, WS_EX_CLIENTEDGE)));
     c.push_back(Plain(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_HOTTRACK, idTimingSpin, 0, 0, 0, 0,
                       Fit::Buddy));
-    c.push_back(CheckBox(idShowRealFPS, g2x + 8, g2y + 100, 113));
-    c.push_back(CheckBox(idShowActivityTime, g2x + 8, g2y + 122, 113));
-    c.push_back(CheckBox(idEnableSounds, g2x + 8, g2y + 144, 97));
+    c.push_back(CheckBox("cbxShowRealFPS", idShowRealFPS, g2x + 8, g2y + 100, 113));
+    c.push_back(CheckBox("cbxShowActivityTime", idShowActivityTime, g2x + 8, g2y + 122, 113));
+    c.push_back(CheckBox("cbxEnableSounds", idEnableSounds, g2x + 8, g2y + 144, 97));
 
     c.push_back(Plain(L"STATIC", L"", SS_ETCHEDHORZ, -1, 8, 292, 382, 2));
     c.push_back(Plain(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | kTab, IDOK, 8, 304, 70, 25));
@@ -99,8 +93,8 @@ const std::vector<ControlSpec>& FormControls() {
 
 int ControlIdOf(const SettingDef& setting) {
     if (setting.controlName == nullptr) return -1;
-    for (const SettingControl& control : kSettingControls)
-        if (std::string(control.controlName) == setting.controlName) return control.id;
+    for (const ControlSpec& control : FormControls())
+        if (control.controlName && std::string(control.controlName) == setting.controlName) return control.id;
     return -1;
 }
 

@@ -52,6 +52,7 @@ struct ControlSpec {
     int id;  // -1 for controls nothing refers to
     RECT design;  // left, top, width, height at 96 dots per inch, in the form's client area
     Fit fit;
+    const char* controlName;  // the setting it shows, as the settings table names the control; or nullptr
 };
 
 // The form's controls in creation (and tab) order.
