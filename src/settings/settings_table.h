@@ -73,6 +73,7 @@ inline constexpr std::array<SettingDef, 11> kSettingsTable{{
      "timing-fps", nullptr, "frames per second aimed at"},
     {"ShowFPS", SettingKind::Boolean, 0, 0, 1, DialogControl::CheckBox, "cbxShowRealFPS", "Show real fps rate",
      "show-fps", "fps", "the measured frame rate in a corner"},
+    // The trailing blank of this caption is the dialog's own.
     {"ShowActivityTime", SettingKind::Boolean, 0, 0, 1, DialogControl::CheckBox, "cbxShowActivityTime",
      "Show activity time ", "show-activity-time", nullptr, "how long the saver has run"},
     {"EnableSounds", SettingKind::Boolean, 1, 0, 1, DialogControl::CheckBox, "cbxEnableSounds", "Enable sounds",
