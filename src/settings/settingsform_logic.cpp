@@ -2,48 +2,68 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 
 #include "platform/errors.h"
 #include "settings/settingsstore.h"
 
 namespace vtl {
 
-bool SettingsFormState::operator==(const SettingsFormState& o) const {
-    return rotationSpeed == o.rotationSpeed && timing == o.timing && showRealFPS == o.showRealFPS &&
-           showActivityTime == o.showActivityTime && enableSounds == o.enableSounds &&
-           showGlasses == o.showGlasses && reflectionOnSkull == o.reflectionOnSkull &&
-           reflectionOnGlasses == o.reflectionOnGlasses && useCurrentMode == o.useCurrentMode &&
-           videoMode == o.videoMode;
+namespace {
+
+std::size_t Slot(const SettingDef& setting) {
+    const std::size_t at = DialogIndex(setting);
+    if (at == kAllSettings.size())
+        throw std::out_of_range(std::string("the settings dialog does not show ") + setting.name);
+    return at;
+}
+
+}  // namespace
+
+SettingsFormState::SettingsFormState() {
+    for (std::size_t i = 0; i < kAllSettings.size(); ++i) values_[i] = kAllSettings[i].defaultValue;
+}
+
+std::int32_t SettingsFormState::Value(const SettingDef& setting) const { return values_[Slot(setting)]; }
+
+void SettingsFormState::Set(const SettingDef& setting, std::int32_t value) { values_[Slot(setting)] = value; }
+
+std::int32_t ShownValue(const SettingDef& setting, std::int32_t stored) {
+    switch (setting.control) {
+        case DialogControl::TrackBar:
+        case DialogControl::SpinEdit:
+            return std::clamp(stored, setting.low, setting.high);
+        case DialogControl::CheckBox:
+            return IsOn(stored) ? 1 : 0;
+        case DialogControl::DropDownList:
+            return stored >= setting.low && stored <= setting.high ? stored : kNoVideoMode;
+        case DialogControl::RegistryOnly:
+            break;
+    }
+    return stored;
+}
+
+SettingsFormState FormDesignState() {
+    SettingsFormState design;
+    for (const SettingDef& setting : kAllSettings)
+        if (setting.control == DialogControl::CheckBox) design.SetChecked(setting, false);
+    design.SetChecked(kUseCurrentMode, true);
+    return design;
 }
 
 SettingsFormState LoadSettingsForm(IRegistry& registry) {
-    SettingsFormState s;
-    s.rotationSpeed = std::clamp(ReadSetting(registry, kSpeed), kMinRotationSpeed, kMaxRotationSpeed);
-    s.timing = std::clamp(ReadSetting(registry, kTimingFPS), kMinTimingFPS, kMaxTimingFPS);
-    s.showRealFPS = ReadSettingBool(registry, kShowFPS);
-    s.showActivityTime = ReadSettingBool(registry, kShowActivityTime);
-    s.enableSounds = ReadSettingBool(registry, kEnableSounds);
-    s.showGlasses = ReadSettingBool(registry, kShowGlasses);
-    s.reflectionOnSkull = ReadSettingBool(registry, kReflectionOnSkull);
-    s.reflectionOnGlasses = ReadSettingBool(registry, kReflectionOnGlasses);
-    s.useCurrentMode = ReadSettingBool(registry, kUseCurrentMode);
-    const auto mode = ReadSetting(registry, kVideoMode);
-    s.videoMode = GetVideoModeSize(mode) ? mode : kNoVideoMode;
-    return s;
+    SettingsFormState state;
+    for (const SettingDef& setting : kAllSettings)
+        state.Set(setting, ShownValue(setting, ReadSetting(registry, setting)));
+    return state;
 }
 
-void StoreSettingsForm(IRegistry& registry, const SettingsFormState& s) {
-    // The same order as kAllSettings; spelled out so each value's source is visible.
-    const std::int32_t values[] = {
-        s.rotationSpeed,         s.timing,           s.showRealFPS ? 1 : 0,       s.showActivityTime ? 1 : 0,
-        s.enableSounds ? 1 : 0,  s.showGlasses ? 1 : 0, s.reflectionOnSkull ? 1 : 0,
-        s.reflectionOnGlasses ? 1 : 0, s.useCurrentMode ? 1 : 0, s.videoMode};
-    static_assert(sizeof values / sizeof values[0] == kAllSettings.size());
-    for (std::size_t i = 0; i < kAllSettings.size(); ++i)
-        WriteSettingInt(registry, kSettingsKey, kAllSettings[i].name, values[i]);
+void StoreSettingsForm(IRegistry& registry, const SettingsFormState& state) {
+    for (const SettingDef& setting : kAllSettings)
+        WriteSettingInt(registry, kSettingsKey, setting.name, ShownValue(setting, state.Value(setting)));
 }
 
-int TimingFromText(const std::string& text) {
+std::int32_t SpinEditValue(const SettingDef& setting, const std::string& text) {
     std::size_t at = 0;
     const auto blank = [&](std::size_t i) { return std::isspace(static_cast<unsigned char>(text[i])) != 0; };
     while (at < text.size() && blank(at)) ++at;
@@ -51,28 +71,29 @@ int TimingFromText(const std::string& text) {
     while (end > at && blank(end - 1)) --end;
     bool negative = false;
     if (at < end && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-    if (at == end) return kMinTimingFPS;
+    const std::int32_t low = setting.low, high = setting.high;
+    if (at == end) return low;
     long long value = 0;
     for (; at < end; ++at) {
         const char c = text[at];
-        if (c < '0' || c > '9') return kMinTimingFPS;
+        if (c < '0' || c > '9') return low;
         // Past the upper bound every further digit only moves it further out.
-        if (value <= kMaxTimingFPS) value = value * 10 + (c - '0');
+        if (value <= high) value = value * 10 + (c - '0');
     }
     if (negative) value = -value;
-    return static_cast<int>(std::clamp<long long>(value, kMinTimingFPS, kMaxTimingFPS));
+    return static_cast<std::int32_t>(std::clamp<long long>(value, low, high));
 }
+
+int TimingFromText(const std::string& text) { return SpinEditValue(kTimingFPS, text); }
 
 int StepTiming(const std::string& text, int delta) {
     const long long stepped = static_cast<long long>(TimingFromText(text)) + delta;
-    return static_cast<int>(std::clamp<long long>(stepped, kMinTimingFPS, kMaxTimingFPS));
+    return static_cast<int>(std::clamp<long long>(stepped, kTimingFPS.low, kTimingFPS.high));
 }
 
 OkOutcome SettingsFormOk(IRegistry& registry, SettingsFormState state, const std::string& timingText) {
     // Enter reaches OK without the field losing the focus, so the text is read here.
-    state.timing = TimingFromText(timingText);
-    state.rotationSpeed = std::clamp(state.rotationSpeed, kMinRotationSpeed, kMaxRotationSpeed);
-    if (!GetVideoModeSize(state.videoMode)) state.videoMode = kNoVideoMode;
+    state.Set(kTimingFPS, TimingFromText(timingText));
     try {
         StoreSettingsForm(registry, state);
     } catch (const std::exception& e) {

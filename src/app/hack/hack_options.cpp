@@ -6,43 +6,18 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "settings/settingsform_logic.h"
 #include "settings/settingsstore.h"
 
 namespace vtl {
 
 namespace {
 
-struct NumberOption {
-    const char* option;
-    const SettingDef* setting;
-    std::int32_t low, high;
-};
-
-struct SwitchOption {
-    const char* option;  // "-name" turns it on, "-no-name" off
-    const SettingDef* setting;
-};
-
-const NumberOption kNumberOptions[] = {
-    {"speed", &kSpeed, kMinRotationSpeed, kMaxRotationSpeed},
-    {"timing-fps", &kTimingFPS, kMinTimingFPS, kMaxTimingFPS},
-    {"video-mode", &kVideoMode, 0, static_cast<std::int32_t>(VideoModeTable.size()) - 1},
-};
-
-const SwitchOption kSwitchOptions[] = {
-    {"show-fps", &kShowFPS},
-    {"show-activity-time", &kShowActivityTime},
-    {"sounds", &kEnableSounds},
-    {"glasses", &kShowGlasses},
-    {"reflection-on-skull", &kReflectionOnSkull},
-    {"reflection-on-glasses", &kReflectionOnGlasses},
-    {"use-current-mode", &kUseCurrentMode},
-};
-
-// XScreenSaver's own options that every hack accepts and this one has no use for.
-const char* const kIgnoredWithValue[] = {"visual", "delay"};
-const char* const kIgnoredAlone[] = {"install", "no-install", "sync", "no-sync", "mono"};
+// XScreenSaver's own options that every hack accepts and this one has no use for,
+// and the display-mode settings earlier versions of this hack accepted: the display
+// mode is never changed on Linux, so they stay accepted and do nothing.
+const char* const kIgnoredWithValue[] = {"visual", "delay", "video-mode"};
+const char* const kIgnoredAlone[] = {"install", "no-install", "sync", "no-sync", "mono",
+                                     "use-current-mode", "no-use-current-mode"};
 
 // "-name" or "--name" -> "name"; anything else -> empty.
 std::string OptionName(const std::string& arg) {
@@ -73,11 +48,35 @@ bool ParseGeometry(const std::string& text, int& width, int& height) {
     return true;
 }
 
-template <typename Table>
-auto Find(const Table& table, const std::string& name) -> decltype(&table[0]) {
-    for (const auto& row : table)
-        if (name == row.option) return &row;
-    return nullptr;
+// A setting the hack offers as a number: its option takes a value.
+const SettingDef* NumberOption(const std::string& name) {
+    const SettingDef* setting = FindSettingByOption(name.c_str());
+    return setting && setting->kind == SettingKind::Integer ? setting : nullptr;
+}
+
+// A setting the hack offers as a switch: "-name" turns it on, "-no-name" off.
+const SettingDef* SwitchOption(const std::string& name, bool& on) {
+    const bool negated = name.rfind("no-", 0) == 0;
+    const SettingDef* setting = FindSettingByOption(name.c_str() + (negated ? 3 : 0));
+    if (!setting || setting->kind != SettingKind::Boolean) return nullptr;
+    on = !negated;
+    return setting;
+}
+
+// "  -timing-fps N         frames per second aimed at, 10 to 1000 [50]"
+std::string UsageLine(const SettingDef& setting) {
+    std::string names = std::string("-") + setting.option;
+    if (setting.optionAlias) names += std::string(", -") + setting.optionAlias;
+    if (setting.kind == SettingKind::Integer) names += " N";
+    constexpr std::size_t kColumn = 22;
+    names += std::string(names.size() + 2 > kColumn ? 2 : kColumn - names.size(), ' ');
+    std::string line = "  " + names + setting.help;
+    if (setting.kind == SettingKind::Integer)
+        line += ", " + std::to_string(setting.low) + " to " + std::to_string(setting.high) + " [" +
+                std::to_string(setting.defaultValue) + "]";
+    else
+        line += setting.defaultValue ? " [on]" : " [off]";
+    return line + "\n";
 }
 
 bool Listed(const char* const* begin, const char* const* end, const std::string& name) {
@@ -134,26 +133,20 @@ HackParseResult ParseHackOptions(const std::vector<std::string>& args, const cha
             const std::string* text = value();
             if (!text || !ParseGeometry(*text, options.width, options.height))
                 return fail("-geometry needs WIDTHxHEIGHT (16 to 16384 each)");
-        } else if (name == "fps") {
-            // Every hack's frame-rate switch: here the saver's own frame-rate line.
-            options.settings.emplace_back(kShowFPS.name, 1);
-        } else if (name == "no-fps") {
-            options.settings.emplace_back(kShowFPS.name, 0);
-        } else if (const NumberOption* number = Find(kNumberOptions, name)) {
+        } else if (const SettingDef* number = NumberOption(name)) {
             const std::string* text = value();
             if (!text) return fail("-" + name + " needs a whole number");
             const auto parsed = WholeNumber(*text);
             if (!parsed) return fail("-" + name + ": \"" + *text + "\" is not a whole number");
-            const auto clamped = static_cast<std::int32_t>(std::clamp<std::int64_t>(*parsed, number->low, number->high));
+            const auto clamped =
+                static_cast<std::int32_t>(std::clamp<std::int64_t>(*parsed, number->low, number->high));
             if (clamped != *parsed)
                 options.warnings.push_back("-" + name + " " + *text + " is outside " + std::to_string(number->low) +
                                            " to " + std::to_string(number->high) + "; using " +
                                            std::to_string(clamped));
-            options.settings.emplace_back(number->setting->name, clamped);
-        } else if (const SwitchOption* on = Find(kSwitchOptions, name)) {
-            options.settings.emplace_back(on->setting->name, 1);
-        } else if (const SwitchOption* off = name.rfind("no-", 0) == 0 ? Find(kSwitchOptions, name.substr(3)) : nullptr) {
-            options.settings.emplace_back(off->setting->name, 0);
+            options.settings.emplace_back(number->name, clamped);
+        } else if (bool on = false; const SettingDef* setting = SwitchOption(name, on)) {
+            options.settings.emplace_back(setting->name, on ? 1 : 0);
         } else if (Listed(std::begin(kIgnoredWithValue), std::end(kIgnoredWithValue), name)) {
             if (!value()) return fail("-" + name + " needs a value");
         } else if (!Listed(std::begin(kIgnoredAlone), std::end(kIgnoredAlone), name)) {
@@ -182,16 +175,10 @@ std::string HackUsage(const std::string& programName) {
         << "  -window-id ID         an existing window (decimal or 0x hex)\n"
         << "  -window               a window of its own; -geometry WxH sets its size\n"
         << "  -display NAME         the X display\n\n"
-        << "Settings (defaults in brackets):\n"
-        << "  -speed N              rotation speed, 1 to 11 [6]\n"
-        << "  -timing-fps N         frames per second aimed at, 10 to 1000 [50]\n"
-        << "  -show-fps, -fps       the measured frame rate in a corner [off]\n"
-        << "  -show-activity-time   how long the saver has run [off]\n"
-        << "  -sounds               the city soundscape [on]\n"
-        << "  -glasses              sunglasses on the skull [on]\n"
-        << "  -reflection-on-skull  environment reflection on the bone [on]\n"
-        << "  -reflection-on-glasses  environment reflection on the lenses [on]\n"
-        << "  -use-current-mode, -video-mode N  accepted; the display mode is never changed here\n"
+        << "Settings (defaults in brackets):\n";
+    for (const SettingDef& setting : kSettingsTable)
+        if (setting.option) out << UsageLine(setting);
+    out << "  -use-current-mode, -video-mode N  accepted; the display mode is never changed here\n"
         << "Each switch has a -no- form (-no-glasses, -no-sounds, ...).\n";
     return out.str();
 }

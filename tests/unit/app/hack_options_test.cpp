@@ -72,12 +72,11 @@ TEST(HackOptions, SettingsKeepTheirRangesAndDefaults) {
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->width, 640);
     EXPECT_EQ(parsed.options->height, 480);
-    ASSERT_EQ(parsed.options->warnings.size(), 3u);
+    ASSERT_EQ(parsed.options->warnings.size(), 2u);
     EXPECT_EQ(parsed.options->warnings[0], "-speed 40 is outside 1 to 11; using 11");
     StoreHackSettings(*parsed.options, registry);
     EXPECT_EQ(ReadSetting(registry, kSpeed), 11);
     EXPECT_EQ(ReadSetting(registry, kTimingFPS), 10);
-    EXPECT_EQ(ReadSetting(registry, kVideoMode), 0);
     EXPECT_FALSE(ReadSettingBool(registry, kShowGlasses));
     EXPECT_TRUE(ReadSettingBool(registry, kShowFPS));
     EXPECT_FALSE(ReadSettingBool(registry, kEnableSounds));
@@ -85,7 +84,18 @@ TEST(HackOptions, SettingsKeepTheirRangesAndDefaults) {
     // Untouched settings keep the Windows defaults.
     EXPECT_TRUE(ReadSettingBool(registry, kReflectionOnGlasses));
     EXPECT_FALSE(ReadSettingBool(registry, kShowActivityTime));
-    EXPECT_EQ(registry.writeCount, 7);
+    EXPECT_EQ(registry.writeCount, 6);
+}
+
+TEST(HackOptions, TheDisplayModeSettingsAreAcceptedAndChangeNothing) {
+    FakeRegistry registry;
+    const auto parsed = ParseHackOptions(
+        {"-use-current-mode", "-no-use-current-mode", "--video-mode", "3", "-video-mode", "-3"}, nullptr);
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_TRUE(parsed.options->warnings.empty());
+    StoreHackSettings(*parsed.options, registry);
+    EXPECT_EQ(registry.writeCount, 0);
+    EXPECT_EQ(ParseHackOptions({"-video-mode"}, nullptr).error, "-video-mode needs a value");
 }
 
 TEST(HackOptions, TheLastOfTwoContradictingSwitchesWins) {

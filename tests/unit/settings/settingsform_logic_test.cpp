@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,40 +19,37 @@ std::uint32_t Stored(const FakeRegistry& registry, const char* name) {
     return v && std::holds_alternative<std::uint32_t>(*v) ? std::get<std::uint32_t>(*v) : 0xDEADBEEFu;
 }
 
-TEST(SettingsFormLoad, EmptyHiveShowsTheDefaults) {
+TEST(SettingsFormLoad, EmptyHiveShowsEveryDefaultWithTheListDisabledAndCreatesNothing) {
     FakeRegistry registry;
-    SettingsFormState expected;
-    expected.rotationSpeed = 6;
-    expected.timing = 50;
-    expected.enableSounds = expected.showGlasses = expected.reflectionOnSkull = expected.reflectionOnGlasses = true;
-    expected.showRealFPS = expected.showActivityTime = false;
-    expected.useCurrentMode = true;
-    expected.videoMode = 0;
-    EXPECT_EQ(LoadSettingsForm(registry), expected);
-    EXPECT_FALSE(VideoModeListEnabled(expected.useCurrentMode));
+    const auto shown = LoadSettingsForm(registry);
+    EXPECT_EQ(shown, SettingsFormState{});
+    EXPECT_FALSE(VideoModeListEnabled(shown.Checked(kUseCurrentMode)));
     EXPECT_FALSE(registry.HasKey(HKCU, kSettingsKey));
 }
 
 TEST(SettingsFormLoad, PullsStoredValuesIntoWhatTheControlsCanShow) {
-    struct Case { const char* name; std::uint32_t stored; int SettingsFormState::*field; int shown; };
+    struct Case { const SettingDef* setting; std::uint32_t stored; std::int32_t shown; };
     const Case cases[] = {
-        {"Speed", 20, &SettingsFormState::rotationSpeed, 11},
-        {"Speed", 0, &SettingsFormState::rotationSpeed, 1},
-        {"Speed", static_cast<std::uint32_t>(-5), &SettingsFormState::rotationSpeed, 1},
-        {"Speed", 11, &SettingsFormState::rotationSpeed, 11},
-        {"TimingFPS", 5, &SettingsFormState::timing, 10},
-        {"TimingFPS", 5000, &SettingsFormState::timing, 1000},
-        {"TimingFPS", static_cast<std::uint32_t>(-1), &SettingsFormState::timing, 10},
-        {"TimingFPS", 999, &SettingsFormState::timing, 999},
-        {"VideoMode", 5, &SettingsFormState::videoMode, 5},
-        {"VideoMode", 9, &SettingsFormState::videoMode, kNoVideoMode},
-        {"VideoMode", 6, &SettingsFormState::videoMode, kNoVideoMode},
-        {"VideoMode", static_cast<std::uint32_t>(-1), &SettingsFormState::videoMode, kNoVideoMode},
+        {&kSpeed, 20, 11},
+        {&kSpeed, 0, 1},
+        {&kSpeed, static_cast<std::uint32_t>(-5), 1},
+        {&kSpeed, 11, 11},
+        {&kTimingFPS, 5, 10},
+        {&kTimingFPS, 5000, 1000},
+        {&kTimingFPS, static_cast<std::uint32_t>(-1), 10},
+        {&kTimingFPS, 999, 999},
+        {&kVideoMode, 5, 5},
+        {&kVideoMode, 9, kNoVideoMode},
+        {&kVideoMode, 6, kNoVideoMode},
+        {&kVideoMode, static_cast<std::uint32_t>(-1), kNoVideoMode},
+        {&kShowFPS, 2, 1},
+        {&kEnableSounds, 256, 0},
     };
     for (const auto& c : cases) {
         FakeRegistry registry;
-        registry.Set(HKCU, kSettingsKey, c.name, c.stored);
-        EXPECT_EQ(LoadSettingsForm(registry).*c.field, c.shown) << c.name << " " << static_cast<int>(c.stored);
+        registry.Set(HKCU, kSettingsKey, c.setting->name, c.stored);
+        EXPECT_EQ(LoadSettingsForm(registry).Value(*c.setting), c.shown)
+            << c.setting->name << " " << static_cast<int>(c.stored);
     }
 }
 
@@ -62,26 +60,45 @@ TEST(SettingsFormLoad, BooleansFollowTheLowByteAndDriveTheModeList) {
     registry.Set(HKCU, kSettingsKey, "EnableSounds", 0u);
     registry.Set(HKCU, kSettingsKey, "ShowGlasses", std::string("0"));  // wrong kind: default on
     const auto s = LoadSettingsForm(registry);
-    EXPECT_FALSE(s.useCurrentMode);
-    EXPECT_TRUE(VideoModeListEnabled(s.useCurrentMode));
-    EXPECT_TRUE(s.showRealFPS);
-    EXPECT_FALSE(s.enableSounds);
-    EXPECT_TRUE(s.showGlasses);
+    EXPECT_FALSE(s.Checked(kUseCurrentMode));
+    EXPECT_TRUE(VideoModeListEnabled(s.Checked(kUseCurrentMode)));
+    EXPECT_TRUE(s.Checked(kShowFPS));
+    EXPECT_FALSE(s.Checked(kEnableSounds));
+    EXPECT_TRUE(s.Checked(kShowGlasses));
+}
+
+TEST(SettingsFormState, TheFormAsDesignedIsNotTheDefaults) {
+    const SettingsFormState design = FormDesignState();
+    for (const SettingDef* box : {&kShowFPS, &kShowActivityTime, &kEnableSounds, &kShowGlasses, &kReflectionOnSkull,
+                                  &kReflectionOnGlasses})
+        EXPECT_FALSE(design.Checked(*box)) << box->name;
+    EXPECT_TRUE(design.Checked(kUseCurrentMode));
+    EXPECT_FALSE(VideoModeListEnabled(design.Checked(kUseCurrentMode)));
+    EXPECT_EQ(design.Value(kSpeed), 6);
+    EXPECT_EQ(design.Value(kTimingFPS), 50);
+    EXPECT_EQ(design.Value(kVideoMode), 0);
+    EXPECT_NE(design, SettingsFormState{});
+}
+
+TEST(SettingsFormState, ARegistryOnlyValueIsNoControlOfTheForm) {
+    SettingsFormState state;
+    EXPECT_THROW(state.Value(kSceneOnEveryMonitor), std::out_of_range);
+    EXPECT_THROW(state.Set(kSceneOnEveryMonitor, 1), std::out_of_range);
 }
 
 TEST(SettingsFormStore, WritesAllTenAsDwordsBooleansAsZeroOrOne) {
     FakeRegistry registry;
     SettingsFormState s;
-    s.rotationSpeed = 3;
-    s.timing = 120;
-    s.showRealFPS = true;
-    s.showActivityTime = false;
-    s.enableSounds = true;
-    s.showGlasses = false;
-    s.reflectionOnSkull = true;
-    s.reflectionOnGlasses = false;
-    s.useCurrentMode = false;
-    s.videoMode = 3;
+    s.Set(kSpeed, 3);
+    s.Set(kTimingFPS, 120);
+    s.Set(kShowFPS, 2);  // whatever a control reported, a Boolean is stored as 0 or 1
+    s.SetChecked(kShowActivityTime, false);
+    s.SetChecked(kEnableSounds, true);
+    s.SetChecked(kShowGlasses, false);
+    s.SetChecked(kReflectionOnSkull, true);
+    s.SetChecked(kReflectionOnGlasses, false);
+    s.SetChecked(kUseCurrentMode, false);
+    s.Set(kVideoMode, 3);
     StoreSettingsForm(registry, s);
     const std::vector<std::pair<const char*, std::uint32_t>> expected = {
         {"Speed", 3}, {"TimingFPS", 120}, {"ShowFPS", 1}, {"ShowActivityTime", 0}, {"EnableSounds", 1},
@@ -89,6 +106,7 @@ TEST(SettingsFormStore, WritesAllTenAsDwordsBooleansAsZeroOrOne) {
         {"VideoMode", 3}};
     for (const auto& [name, value] : expected) EXPECT_EQ(Stored(registry, name), value) << name;
     EXPECT_EQ(registry.writeCount, 10);
+    s.Set(kShowFPS, 1);
     EXPECT_EQ(LoadSettingsForm(registry), s);  // what OK stores is what the dialog shows next time
 }
 
@@ -97,7 +115,7 @@ TEST(SettingsFormOk, OutOfRangeStoredValuesAreStoredBackAsShown) {
     registry.Set(HKCU, kSettingsKey, "VideoMode", 9u);
     registry.Set(HKCU, kSettingsKey, "Speed", 20u);
     const auto shown = LoadSettingsForm(registry);
-    const auto outcome = SettingsFormOk(registry, shown, std::to_string(shown.timing));
+    const auto outcome = SettingsFormOk(registry, shown, std::to_string(shown.Value(kTimingFPS)));
     EXPECT_TRUE(outcome.close);
     EXPECT_EQ(static_cast<std::int32_t>(Stored(registry, "VideoMode")), -1);
     EXPECT_EQ(Stored(registry, "Speed"), 11u);

@@ -9,10 +9,11 @@ namespace {
 
 constexpr auto HKCU = RegistryRoot::CurrentUser;
 
-TEST(SettingsStore, EmptyHiveGivesEveryDefaultAndCreatesNothing) {
+TEST(SettingsStore, ReadingAnEmptyHiveCreatesNothing) {
     FakeRegistry registry;
-    for (const auto& s : kAllSettings) EXPECT_EQ(ReadSetting(registry, s), s.defaultValue) << s.name;
+    for (const auto& s : kSettingsTable) EXPECT_EQ(ReadSettingInt(registry, kSettingsKey, s.name, -77), -77) << s.name;
     EXPECT_FALSE(registry.HasKey(HKCU, kSettingsKey));
+    EXPECT_FALSE(registry.HasKey(HKCU, "Software"));
 }
 
 TEST(SettingsStore, ValuesOfAnotherTypeReadAsDefault) {

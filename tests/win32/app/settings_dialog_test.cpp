@@ -1,8 +1,10 @@
-// The settings dialog on a real window system: laid out for the DPI it is told of
-// (fonts, control positions, the suggested window rectangle) at 96, 144 and 192 dots
-// per inch and back without drift, and errors raised while it handles a message,
-// F1's help included, shown in a box while the dialog stays open.
+// The settings dialog on a real window system: every setting in its own control, both
+// ways; laid out for the DPI it is told of (fonts, control positions, the suggested
+// window rectangle) at 96, 144 and 192 dots per inch and back without drift; and
+// errors raised while it handles a message, F1's help included, shown in a box while
+// the dialog stays open.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -10,15 +12,20 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <variant>
 
 #include "platform/win32/monitor_dpi.h"
+#include "platform/win32/win32_text.h"
 #include "app/saver/win32/settings_form.h"
+#include "app/saver/win32/settings_form_template.h"
 #include "platform/fake/fake_registry.h"
+#include "settings/settings_table.h"
 
 namespace vtl {
 namespace {
 
-constexpr int kOk = IDOK, kHelp = 100, kTiming = 107, kTimingSpin = 108, kGetMore = 112;
+constexpr int kOk = IDOK, kHelp = 100, kVideoMode = 102, kSpeed = 106, kTiming = 107, kTimingSpin = 108,
+              kGetMore = 112;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 
@@ -62,6 +69,75 @@ HWND ChildWithText(HWND dialog, const wchar_t* text) {
 // Ends the dialog's quit: closing it posts the application's quit to this thread.
 void DestroyDialog(HWND dialog) {
     DestroyWindow(dialog);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+std::uint32_t Stored(const FakeRegistry& registry, const char* name) {
+    const auto* value = registry.Get(RegistryRoot::CurrentUser, kSettingsKey, name);
+    return value && std::holds_alternative<std::uint32_t>(*value) ? std::get<std::uint32_t>(*value) : 0xDEADBEEFu;
+}
+
+struct CheckBoxRow {
+    const wchar_t* caption;
+    const char* setting;
+    bool byDefault;
+};
+constexpr CheckBoxRow kBoxes[] = {
+    {L"Use current mode", "UseCurrentMode", true},       {L"Show glasses", "ShowGlasses", true},
+    {L"Reflection on skull", "ReflectionOnSkull", true}, {L"Reflection on glasses", "ReflectionOnGlasses", true},
+    {L"Show real fps rate", "ShowFPS", false},           {L"Show activity time ", "ShowActivityTime", false},
+    {L"Enable sounds", "EnableSounds", true}};
+
+TEST(SettingsDialogControls, EachCheckBoxShowsItsOwnSetting) {
+    for (const CheckBoxRow& flipped : kBoxes) {
+        SCOPED_TRACE(flipped.setting);
+        FakeRegistry registry;
+        registry.Set(RegistryRoot::CurrentUser, kSettingsKey, flipped.setting, flipped.byDefault ? 0u : 1u);
+        HWND dialog = win32::CreateSettingsDialog(registry);
+        ASSERT_NE(dialog, nullptr);
+        for (const CheckBoxRow& box : kBoxes) {
+            HWND control = ChildWithText(dialog, box.caption);
+            ASSERT_NE(control, nullptr) << "no check box captioned '" << Narrow(box.caption) << "'";
+            const bool checked = &box == &flipped ? !box.byDefault : box.byDefault;
+            EXPECT_EQ(SendMessageW(control, BM_GETCHECK, 0, 0), checked ? BST_CHECKED : BST_UNCHECKED)
+                << Narrow(box.caption);
+        }
+        DestroyDialog(dialog);
+    }
+}
+
+TEST(SettingsDialogControls, TheOtherControlsShowTheirSettingsAndOkStoresWhatEveryControlHolds) {
+    FakeRegistry registry;
+    const std::pair<const char*, std::uint32_t> stored[] = {
+        {"Speed", 9},        {"TimingFPS", 75},   {"ShowFPS", 1},           {"ShowActivityTime", 0},
+        {"EnableSounds", 0}, {"ShowGlasses", 0},  {"ReflectionOnSkull", 1}, {"ReflectionOnGlasses", 0},
+        {"UseCurrentMode", 0}, {"VideoMode", 4}};
+    for (const auto& [name, value] : stored) registry.Set(RegistryRoot::CurrentUser, kSettingsKey, name, value);
+    HWND dialog = win32::CreateSettingsDialog(registry);
+    ASSERT_NE(dialog, nullptr);
+    for (const SettingDef& setting : kAllSettings)
+        EXPECT_NE(GetDlgItem(dialog, win32::ControlIdOf(setting)), nullptr) << "no control shows " << setting.name;
+    EXPECT_EQ(SendDlgItemMessageW(dialog, kSpeed, TBM_GETPOS, 0, 0), 9);
+    EXPECT_EQ(GetDlgItemInt(dialog, kTiming, nullptr, FALSE), 75u);
+    EXPECT_EQ(SendDlgItemMessageW(dialog, kVideoMode, CB_GETCURSEL, 0, 0), 4);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kVideoMode)));
+
+    // A click on "Use current mode" disables the list, whose choice OK still stores.
+    SendMessageW(ChildWithText(dialog, L"Use current mode"), BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kVideoMode)));
+    SendMessageW(ChildWithText(dialog, L"Enable sounds"), BM_CLICK, 0, 0);
+    registry.writeCount = 0;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kOk, BN_CLICKED), 0);
+    EXPECT_FALSE(IsWindow(dialog)) << "OK left the dialog open";
+    EXPECT_EQ(registry.writeCount, 10);
+    const std::pair<const char*, std::uint32_t> written[] = {
+        {"Speed", 9},        {"TimingFPS", 75},   {"ShowFPS", 1},           {"ShowActivityTime", 0},
+        {"EnableSounds", 1}, {"ShowGlasses", 0},  {"ReflectionOnSkull", 1}, {"ReflectionOnGlasses", 0},
+        {"UseCurrentMode", 1}, {"VideoMode", 4}};
+    for (const auto& [name, value] : written) EXPECT_EQ(Stored(registry, name), value) << name;
+    if (IsWindow(dialog)) DestroyWindow(dialog);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
