@@ -99,10 +99,10 @@ TEST(SettingsDialogControls, EachCheckBoxShowsItsOwnSetting) {
         ASSERT_NE(dialog, nullptr);
         for (const CheckBoxRow& box : kBoxes) {
             HWND control = ChildWithText(dialog, box.caption);
-            ASSERT_NE(control, nullptr) << "no check box captioned '" << Narrow(box.caption) << "'";
+            ASSERT_NE(control, nullptr) << "no check box captioned '" << win32::Narrow(box.caption) << "'";
             const bool checked = &box == &flipped ? !box.byDefault : box.byDefault;
             EXPECT_EQ(SendMessageW(control, BM_GETCHECK, 0, 0), checked ? BST_CHECKED : BST_UNCHECKED)
-                << Narrow(box.caption);
+                << win32::Narrow(box.caption);
         }
         DestroyDialog(dialog);
     }

@@ -16,22 +16,6 @@ namespace {
 constexpr UINT kHtmlHelpDisplayTopic = 0x0000;  // HH_DISPLAY_TOPIC
 constexpr UINT kHtmlHelpCloseAll = 0x0012;      // HH_CLOSE_ALL
 
-// The HTML Help entry takes the ANSI code page, the registry seam gives UTF-8.
-std::string ToAnsi(const std::string& utf8) {
-    const std::wstring wide = Widen(utf8);
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
-    std::string ansi(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), size, nullptr, nullptr);
-    ansi.resize(static_cast<std::size_t>(size - 1));
-    return ansi;
-}
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 HtmlHelp::~HtmlHelp() {
@@ -47,7 +31,7 @@ void HtmlHelp::ShowStartPage(IRegistry& registry) const {
     const std::string file = HelpTopicPath(GetInstallFolder(registry, ExecutablePath()));
     if (!entry_) return;
     // Owned by the desktop, so the help stays open when the dialog closes.
-    entry_(GetDesktopWindow(), ToAnsi(file).c_str(), kHtmlHelpDisplayTopic, 0);
+    entry_(GetDesktopWindow(), AnsiFromUtf8(file).c_str(), kHtmlHelpDisplayTopic, 0);
 }
 
 void OpenWebShortcut(IRegistry& registry) {
