@@ -35,7 +35,7 @@ public:
         return std::nullopt;
     }
     bool WriteDword(const std::string& name, std::uint32_t value) override {
-        if (owner_.Refuses(id_)) return false;
+        if (owner_.denied_.count(id_)) return false;
         owner_.keys_[id_].values[Lower(name)] = value;
         ++owner_.writeCount;
         return true;
@@ -62,17 +62,10 @@ std::unique_ptr<IRegistryKey> FakeRegistry::OpenKey(RegistryRoot root, const std
     return std::make_unique<FakeRegistryKey>(*this, id);
 }
 
-bool FakeRegistry::Refuses(const std::string& id) const {
-    // A read-only key refuses to be opened for writing and to have keys made below it,
-    // as a key whose access rules grant only reading does.
-    for (std::size_t at = id.find('\\'); at != std::string::npos; at = id.find('\\', at + 1))
-        if (denied_.count(id.substr(0, at))) return true;
-    return denied_.count(id) != 0;
-}
-
 std::unique_ptr<IRegistryKey> FakeRegistry::CreateKey(RegistryRoot root, const std::string& path) {
     const auto id = Id(root, path);
-    if (Refuses(id)) return nullptr;
+    // A read-only key does not open for writing, whether it exists yet or not.
+    if (denied_.count(id)) return nullptr;
     for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1))
         keys_[Id(root, path.substr(0, at))];
     keys_[id];

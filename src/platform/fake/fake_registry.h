@@ -2,7 +2,7 @@
 // In-memory registry with the real one's observable rules: key paths and value names
 // are case-insensitive, creating a key creates its parents, and a key can be marked
 // read-only the way a key whose access rules grant only reading is: it still opens for
-// reading, but not for writing (CreateKey gives null), and no key can be made below it.
+// reading, but not for writing (CreateKey gives null).
 #include <cstdint>
 #include <map>
 #include <set>
@@ -30,7 +30,6 @@ public:
 private:
     struct Key { std::map<std::string, Value> values; };
     static std::string Id(RegistryRoot root, const std::string& path);
-    bool Refuses(const std::string& id) const;
     std::map<std::string, Key> keys_;
     std::set<std::string> denied_;
     friend class FakeRegistryKey;

@@ -1,5 +1,6 @@
 #include "audio_requests_replay.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -29,7 +30,10 @@ std::map<int, Heard> Replay(const std::vector<std::string>& lines) {
             in >> hz >> word >> rate;
             h.frequency = hz / rate;
         } else if (what == "volume") {
-            in >> h.volume;
+            // Written as %g: a large level comes in exponent form.
+            double level = 0;
+            in >> level;
+            h.volume = static_cast<long>(std::clamp(level, -2147483648.0, 2147483647.0));
         } else if (what == "stop") {
             h.sound.clear(), h.plays.clear();
         } else if (what == "play") {
