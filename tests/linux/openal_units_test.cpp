@@ -37,8 +37,8 @@ TEST(OpenALUnits, TheZAxisTurnsRoundAndXStays) {
     EXPECT_EQ(a.z, -3);
 }
 
-// OpenAL 1.1's shift, as its specification gives it, for a listener at rest at the
-// origin: f' = f (SS - DF vls) / (SS - DF vss), the speeds along the line from source to
+// The shift OpenAL 1.1 defines, for a listener at rest at the origin:
+// f' = f (SS - DF vls) / (SS - DF vss), the speeds along the line from source to
 // listener, each held at SS / DF. The back end sets DF to 1 and SS to kSpeedOfSound (and
 // hands the channel's factor over in the velocity). Space is the sound system's here:
 // the turned z axis changes neither the line nor the speed.
