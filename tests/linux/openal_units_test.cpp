@@ -1,12 +1,14 @@
 // The seam's units in OpenAL's terms, checked without a device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-#include "sound/audio_doppler.h"
 #include "platform/openal/openal_units.h"
+#include "sound/audio_doppler.h"
+#include "support/doppler_physics.h"
 
 namespace vtl::openal {
 namespace {
@@ -35,26 +37,31 @@ TEST(OpenALUnits, TheZAxisTurnsRoundAndXStays) {
     EXPECT_EQ(a.z, -3);
 }
 
-// OpenAL 1.1's shift for a listener at rest at the origin, its Doppler factor 1:
-// c / (c - v), v the source's speed along the line towards the listener. Space is the
-// sound system's here: the turned z axis changes neither the line nor the speed.
+// The shift OpenAL 1.1 defines, for a listener at rest at the origin:
+// f' = f (SS - DF vls) / (SS - DF vss), the speeds along the line from source to
+// listener, each held at SS / DF. The back end sets DF to 1 and SS to kSpeedOfSound (and
+// hands the channel's factor over in the velocity). Space is the sound system's here:
+// the turned z axis changes neither the line nor the speed.
 double OpenALPitch(const float position[3], const float velocity[3]) {
     const double d = std::sqrt(double(position[0]) * position[0] + double(position[1]) * position[1] +
                                double(position[2]) * position[2]);
     if (d < 1e-6) return 1;
-    const double along =
-        double(velocity[0]) * position[0] + double(velocity[1]) * position[1] + double(velocity[2]) * position[2];
-    const double towards = -along / d;
-    return kSpeedOfSound / (kSpeedOfSound - towards);
+    const double ss = kSpeedOfSound, df = 1, vls = 0;
+    // The unit vector from the source to the listener is -position / d.
+    const double vss = -(double(velocity[0]) * position[0] + double(velocity[1]) * position[1] +
+                         double(velocity[2]) * position[2]) / d;
+    return (ss - df * std::min(vls, ss / df)) / (ss - df * std::min(vss, ss / df));
 }
 
-TEST(OpenALUnits, OpenALsDopplerGivesTheOtherBackEndsPitch) {
+TEST(OpenALUnits, OpenALsDopplerGivesThePhysicalPitch) {
     struct Case { float position[3], velocity[3], factor; };
     const Case cases[] = {
         {{-10, 1, 0}, {5, 0, 0}, 7},         // the helicopter coming
         {{10, 1, 0}, {5, 0, 0}, 7},          // and going
+        {{-25, 1, 0}, {5, 0, 0}, 7},         // at the end of its path
         {{0, 0, 10}, {0, 0, -5}, 1},         // from ahead
         {{3, -2, 7}, {-4, 9, 2}, 2.5f},      // anywhere
+        {{-10, 0, 0}, {150, 0, 0}, 1},       // just below the bound
         {{-10, 0, 0}, {300, 0, 0}, 10},      // faster than the bound: 2
         {{10, 0, 0}, {300, 0, 0}, 10},       // receding beyond c: 0.5
         {{5, 0, 0}, {0, 0, 50}, 10},         // sideways: nothing
@@ -64,8 +71,7 @@ TEST(OpenALUnits, OpenALsDopplerGivesTheOtherBackEndsPitch) {
     for (const Case& c : cases) {
         float scaled[3];
         DopplerVelocity(c.position, c.velocity, c.factor, scaled);
-        const double expected = DopplerPitchRatio(c.position, c.velocity, c.factor);
-        EXPECT_NEAR(OpenALPitch(c.position, scaled), expected, 1e-4)
+        EXPECT_NEAR(OpenALPitch(c.position, scaled), physics::PitchRatio(c.position, c.velocity, c.factor), 1e-4)
             << c.position[0] << " " << c.position[1] << " " << c.position[2] << " factor " << c.factor;
     }
 }

@@ -1,17 +1,28 @@
 #include "platform/fake/fake_audio.h"
 
-#include "platform/files.h"
+#include <cmath>
 
-#include <algorithm>
+#include "formats/wavefile.h"
+#include "platform/files.h"
 
 namespace vtl {
 namespace {
+
+// What the real back ends refuse, with the platform's own result codes.
+constexpr AudioResult kInvalidParam = static_cast<AudioResult>(0x80070057u);  // E_INVALIDARG
+constexpr float kMaxDopplerFactor = 10.0f;
+constexpr std::uint64_t kMaxWaveFileBytes = 256u << 20;
 
 std::string FormatFloat(float value) {
     std::string text = std::to_string(value);
     text.erase(text.find_last_not_of('0') + 1);
     if (!text.empty() && text.back() == '.') text.pop_back();
     return text;
+}
+
+bool IsPcmWaveFile(const std::string& path) {
+    const auto bytes = ReadWholeFile(path, kMaxWaveFileBytes);
+    return bytes && ParsePcmWave(bytes->data(), bytes->size()).has_value();
 }
 
 class FakeSegment : public TDMSegment {
@@ -51,14 +62,14 @@ public:
     }
     AudioResult DownloadSegment(TDMSegment& segment) override {
         auto* fake = Mine(segment);
-        if (!fake) return -1;
+        if (!fake) return kInvalidParam;
         State().downloaded.push_back(fake->Name());
         world_.log.push_back(label_ + " download " + fake->Name());
         return kAudioOk;
     }
     AudioResult PlaySegment(TDMSegment& segment) override {
         auto* fake = Mine(segment);
-        if (!fake) return -1;
+        if (!fake) return kInvalidParam;
         State().playing = fake->Name();
         State().playingRepeats = fake->Repeats();
         world_.log.push_back(label_ + " play " + fake->Name());
@@ -78,6 +89,8 @@ public:
         return kAudioOk;
     }
     AudioResult SetDopplerFactor(float factor) override {
+        // DirectSound's listener takes 0 .. 10 and nothing else (NaN included).
+        if (!(factor >= 0 && factor <= kMaxDopplerFactor)) return kInvalidParam;
         State().doppler = factor;
         world_.log.push_back(label_ + " doppler " + FormatFloat(factor));
         return kAudioOk;
@@ -128,7 +141,8 @@ public:
     std::unique_ptr<TDMSegment> LoadSegment(const std::string& fileName) override {
         world_.log.push_back("load " + fileName);
         const std::string name = FileNameOfPath(fileName);
-        if (world_.failingFiles.count(name)) throw EDirectAudio(FormatMessage1(kMsgCannotCreateSegment, fileName));
+        if (world_.failingFiles.count(name) || (world_.readWaveFiles && !IsPcmWaveFile(fileName)))
+            throw EDirectAudio(FormatMessage1(kMsgCannotCreateSegment, fileName));
         return std::make_unique<FakeSegment>(world_, this, name);
     }
     void StopAll() override {

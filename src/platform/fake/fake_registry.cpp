@@ -64,7 +64,8 @@ std::unique_ptr<IRegistryKey> FakeRegistry::OpenKey(RegistryRoot root, const std
 
 std::unique_ptr<IRegistryKey> FakeRegistry::CreateKey(RegistryRoot root, const std::string& path) {
     const auto id = Id(root, path);
-    if (!keys_.count(id) && denied_.count(id)) return nullptr;
+    // A read-only key does not open for writing, whether it exists yet or not.
+    if (denied_.count(id)) return nullptr;
     for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1))
         keys_[Id(root, path.substr(0, at))];
     keys_[id];

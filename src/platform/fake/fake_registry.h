@@ -1,7 +1,8 @@
 #pragma once
 // In-memory registry with the real one's observable rules: key paths and value names
 // are case-insensitive, creating a key creates its parents, and a key can be marked
-// read-only to make writes fail the way an access-denied key does.
+// read-only the way a key whose access rules grant only reading is: it still opens for
+// reading, but not for writing (CreateKey gives null).
 #include <cstdint>
 #include <map>
 #include <set>

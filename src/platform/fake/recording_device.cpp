@@ -34,6 +34,28 @@ D3DMATRIX Identity() {
     return m;
 }
 
+// Direct3D 8's highest vertex format: handles above it name vertex shaders.
+constexpr std::uint32_t kHighestVertexFormat = 0xF0000000u;
+constexpr std::uint32_t kMaxBufferBytes = 256u << 20;
+
+// The bytes of one vertex of a fixed-function vertex format; 0 for a format without a
+// position or with more texture sets than Direct3D 8 has.
+std::uint32_t VertexBytes(std::uint32_t fvf) {
+    static constexpr std::uint32_t kPositionBytes[8] = {0, 12, 16, 16, 20, 24, 28, 32};  // by (fvf & 0xE) / 2
+    std::uint32_t bytes = kPositionBytes[(fvf & 0x00E) >> 1];
+    if (bytes == 0) return 0;
+    if (fvf & D3DFVF_NORMAL) bytes += 12;
+    if (fvf & 0x020) bytes += 4;  // point size
+    if (fvf & D3DFVF_DIFFUSE) bytes += 4;
+    if (fvf & 0x080) bytes += 4;  // specular
+    const std::uint32_t sets = (fvf >> 8) & 0xF;
+    if (sets > 8) return 0;
+    // Each set's size sits in two bits from bit 16: 2, 3, 4 or 1 floats.
+    static constexpr std::uint32_t kSetBytes[4] = {8, 12, 16, 4};
+    for (std::uint32_t i = 0; i < sets; ++i) bytes += kSetBytes[(fvf >> (16 + 2 * i)) & 3];
+    return bytes;
+}
+
 std::uint32_t IdOf(IRenderVertexBuffer* buffer) {
     auto* rec = dynamic_cast<RecordingVertexBuffer*>(buffer);
     return rec ? rec->Id() : (buffer ? 0xFFFFFFFFu : 0u);
@@ -97,11 +119,11 @@ HResult RecordingVertexBuffer::Lock(std::uint32_t offset, std::uint32_t size, st
     RecordedCall& call = log_->Record("Lock", {id_, offset, size, flags});
     if (call.result < 0) return call.result;
     const std::uint64_t end = size == 0 ? bytes_.size() : std::uint64_t(offset) + size;
-    if (data == nullptr || locked_ || end > bytes_.size() || offset > bytes_.size()) {
+    if (data == nullptr || end > bytes_.size() || offset > bytes_.size()) {
         call.result = D3DERR_INVALIDCALL;
         return call.result;
     }
-    locked_ = true;
+    ++locks_;
     *data = bytes_.data() + offset;
     return D3D_OK;
 }
@@ -109,8 +131,8 @@ HResult RecordingVertexBuffer::Lock(std::uint32_t offset, std::uint32_t size, st
 HResult RecordingVertexBuffer::Unlock() {
     RecordedCall& call = log_->Record("Unlock", {id_});
     if (call.result < 0) return call.result;
-    if (!locked_) return call.result = D3DERR_INVALIDCALL;
-    locked_ = false;
+    if (locks_ == 0) return call.result = D3DERR_INVALIDCALL;
+    --locks_;
     return D3D_OK;
 }
 
@@ -118,8 +140,20 @@ HResult RecordingVertexBuffer::Unlock() {
 
 RecordingDevice::RecordingDevice(std::shared_ptr<RecordingLog> log) : log_(std::move(log)) {}
 
-HResult RecordingDevice::BeginScene() { return log_->Record("BeginScene", {}).result; }
-HResult RecordingDevice::EndScene() { return log_->Record("EndScene", {}).result; }
+HResult RecordingDevice::BeginScene() {
+    RecordedCall& call = log_->Record("BeginScene", {});
+    if (call.result >= 0 && inScene_) call.result = D3DERR_INVALIDCALL;
+    if (call.result >= 0) inScene_ = true;
+    return call.result;
+}
+
+HResult RecordingDevice::EndScene() {
+    RecordedCall& call = log_->Record("EndScene", {});
+    if (call.result >= 0 && !inScene_) call.result = D3DERR_INVALIDCALL;
+    // A scene ends with its EndScene whether or not that reports success.
+    inScene_ = false;
+    return call.result;
+}
 HResult RecordingDevice::Present() { return log_->Record("Present", {}).result; }
 HResult RecordingDevice::TestCooperativeLevel() { return log_->Record("TestCooperativeLevel", {}).result; }
 HResult RecordingDevice::Reset(D3DPRESENT_PARAMETERS& params) {
@@ -177,8 +211,10 @@ HResult RecordingDevice::LightEnable(std::uint32_t index, bool enable) {
 HResult RecordingDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t fvf,
                                             std::uint32_t pool, std::shared_ptr<IRenderVertexBuffer>& buffer) {
     RecordedCall& call = log_->Record("CreateVertexBuffer", {length, usage, fvf, pool});
-    // As the real device: a zero-length buffer is refused.
+    // As the real devices: a zero-length buffer is refused, and no device gives one
+    // buffer more than it has (the OpenGL device's bound).
     if (call.result >= 0 && length == 0) call.result = D3DERR_INVALIDCALL;
+    if (call.result >= 0 && length > kMaxBufferBytes) call.result = D3DERR_OUTOFVIDEOMEMORY;
     if (call.result < 0) return call.result;
     auto created = std::make_shared<RecordingVertexBuffer>(log_, length, fvf, pool);
     buffers_.push_back(created);
@@ -187,15 +223,46 @@ HResult RecordingDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t 
 }
 
 HResult RecordingDevice::SetStreamSource(std::uint32_t stream, IRenderVertexBuffer* buffer, std::uint32_t stride) {
-    return log_->Record("SetStreamSource", {stream, IdOf(buffer), stride}).result;
+    RecordedCall& call = log_->Record("SetStreamSource", {stream, IdOf(buffer), stride});
+    if (call.result >= 0) {
+        // A buffer of another device has no bytes here: a draw from it is refused.
+        stream_ = dynamic_cast<RecordingVertexBuffer*>(buffer);
+        stride_ = stride;
+    }
+    return call.result;
 }
 
 HResult RecordingDevice::SetVertexShader(std::uint32_t handle) {
-    return log_->Record("SetVertexShader", {handle}).result;
+    RecordedCall& call = log_->Record("SetVertexShader", {handle});
+    // The seam makes no vertex shaders, so a handle above the vertex formats names none.
+    if (call.result >= 0 && handle > kHighestVertexFormat) call.result = D3DERR_INVALIDCALL;
+    if (call.result >= 0) fvf_ = handle;
+    return call.result;
 }
 
 HResult RecordingDevice::DrawPrimitive(std::uint32_t type, std::uint32_t startVertex, std::uint32_t primitiveCount) {
-    return log_->Record("DrawPrimitive", {type, startVertex, primitiveCount}).result;
+    RecordedCall& call = log_->Record("DrawPrimitive", {type, startVertex, primitiveCount});
+    if (call.result >= 0 && !(inScene_ && DrawFits(type, startVertex, primitiveCount)))
+        call.result = D3DERR_INVALIDCALL;
+    return call.result;
+}
+
+bool RecordingDevice::DrawFits(std::uint32_t type, std::uint32_t startVertex, std::uint32_t primitiveCount) const {
+    const std::uint64_t n = primitiveCount;
+    std::uint64_t vertices = 0;
+    switch (type) {
+        case 1: vertices = n; break;          // points
+        case 2: vertices = 2 * n; break;      // lines
+        case 3: vertices = n + 1; break;      // a line strip
+        case 4: vertices = 3 * n; break;      // triangles
+        case 5: case 6: vertices = n + 2; break;  // a triangle strip or fan
+        default: return false;
+    }
+    if (primitiveCount == 0) return true;
+    const std::uint32_t vertexBytes = VertexBytes(fvf_);
+    if (!stream_ || vertexBytes == 0 || stride_ < vertexBytes) return false;
+    const std::uint64_t last = std::uint64_t(startVertex) + vertices - 1;
+    return last * stride_ + vertexBytes <= stream_->Bytes().size();
 }
 
 HResult RecordingDevice::SetTexture(std::uint32_t stage, IRenderTexture* texture) {

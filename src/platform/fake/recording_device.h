@@ -4,7 +4,9 @@
 // log, so a test can assert the exact state sequence an operation sets. It behaves
 // like a device where callers can observe it: GetTransform answers what was last set
 // (identity before), Lock hands out the buffer's own bytes, and any call can be told
-// to fail. It draws nothing.
+// to fail. It refuses what the real devices refuse: buffers of no bytes or of absurd
+// sizes, locks outside the buffer, unbalanced scenes, and draws outside a scene or that
+// would read past their vertex buffer. It draws nothing.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -64,14 +66,14 @@ public:
     std::uint32_t Fvf() const { return fvf_; }
     std::uint32_t Pool() const { return pool_; }
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
-    bool Locked() const { return locked_; }
+    bool Locked() const { return locks_ > 0; }
 
 private:
     std::shared_ptr<RecordingLog> log_;
     std::uint32_t id_;
     std::uint32_t fvf_, pool_;
     std::vector<std::uint8_t> bytes_;
-    bool locked_ = false;
+    int locks_ = 0;  // locks nest; each needs its unlock
 };
 
 class RecordingTexture : public IRenderTexture {
@@ -124,7 +126,14 @@ public:
     const std::vector<std::shared_ptr<RecordingVertexBuffer>>& Buffers() const { return buffers_; }
 
 private:
+    // Whether a draw of that many primitives reads only vertices inside the stream.
+    bool DrawFits(std::uint32_t type, std::uint32_t startVertex, std::uint32_t primitiveCount) const;
+
     std::shared_ptr<RecordingLog> log_;
+    bool inScene_ = false;
+    RecordingVertexBuffer* stream_ = nullptr;  // one of buffers_, which outlive it
+    std::uint32_t stride_ = 0;
+    std::uint32_t fvf_ = 0;
     std::map<std::uint32_t, std::uint32_t> renderStates_;
     std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> stageStates_;
     std::map<std::uint32_t, std::uint32_t> textures_;

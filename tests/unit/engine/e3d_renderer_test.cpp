@@ -148,6 +148,7 @@ TEST_F(RendererTest, AKeptBackBufferIsPresentedToEveryMirrorAndThenTheScenesWind
     mirrored->MirrorWindows = {reinterpret_cast<WindowHandle>(0x21), reinterpret_cast<WindowHandle>(0x22)};
     log().Clear();
     log().FailCall("PresentTo");  // the first mirror's window went with its monitor
+    ASSERT_EQ(BeginFrame(mirrored.get()), 0);
     EXPECT_EQ(EndFrame(mirrored.get()), 0);
     EXPECT_EQ(log().Texts({"Present", "PresentTo"}), (Texts{"PresentTo(33)", "PresentTo(34)", "Present()"}));
 
@@ -156,6 +157,7 @@ TEST_F(RendererTest, AKeptBackBufferIsPresentedToEveryMirrorAndThenTheScenesWind
     R()->MirrorWindows = {reinterpret_cast<WindowHandle>(0x21)};
     log().Clear();
     log().ClearFailures();
+    ASSERT_EQ(BeginFrame(R()), 0);
     EXPECT_EQ(EndFrame(R()), 0);
     EXPECT_EQ(log().Count("PresentTo"), 0u);
     R()->MirrorWindows.clear();
@@ -164,7 +166,8 @@ TEST_F(RendererTest, AKeptBackBufferIsPresentedToEveryMirrorAndThenTheScenesWind
 TEST_F(RendererTest, FrameFailuresReportTheirCodes) {
     struct Case { const char* failing; int begin, end; Texts calls; };
     const Case cases[] = {
-        {"BeginScene", kErrBeginScene, 0, {"BeginScene()", "EndScene()", "Present()"}},
+        // The frame is still ended, and the device refuses to end a scene it never began.
+        {"BeginScene", kErrBeginScene, kErrEndScene, {"BeginScene()", "EndScene()"}},
         {"EndScene", 0, kErrEndScene, {"BeginScene()", "SetRenderState(7,1)", "SetRenderState(143,1)",
                                        "SetRenderState(23,4)", "EndScene()"}},
         {"Present", 0, kErrPresent, {"BeginScene()", "SetRenderState(7,1)", "SetRenderState(143,1)",

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <functional>
 
-#include "sound/audio_doppler.h"
-
 namespace vtl {
 namespace {
 
@@ -107,26 +105,6 @@ TEST(WaveFile, MusicTimeLengthFollowsTheWaveAndTheTempo) {
         {"no tempo", wave(22050, 22050, 1), 0, 1},
     };
     for (const auto& c : cases) EXPECT_EQ(WaveMusicTimeLength(c.wave, c.tempo), c.ticks) << c.what;
-}
-
-TEST(Doppler, PitchRisesTowardsTheListenerAndFallsAway) {
-    struct Case { float pos[3], vel[3], factor; float lo, hi; const char* what; };
-    const Case cases[] = {
-        {{-10, 1, 0}, {0, 0, 0}, 7, 1.0f, 1.0f, "at rest"},
-        {{-10, 1, 0}, {5, 0, 0}, 0, 1.0f, 1.0f, "factor 0"},
-        {{0, 0, 0}, {5, 0, 0}, 7, 1.0f, 1.0f, "at the listener"},
-        {{0, 0, 5}, {5, 0, 0}, 7, 1.0f, 1.0f, "passing sideways"},
-        {{-10, 1, 0}, {5, 0, 0}, 7, 1.11f, 1.12f, "helicopter coming"},
-        {{10, 1, 0}, {5, 0, 0}, 7, 0.90f, 0.91f, "helicopter going"},
-        {{-10, 0, 0}, {5, 0, 0}, 1, 1.0146f, 1.0148f, "natural"},
-        {{-10, 0, 0}, {1000, 0, 0}, 10, 2.0f, 2.0f, "held below half the speed of sound"},
-        {{10, 0, 0}, {1000, 0, 0}, 10, 0.5f, 0.5f, "held going away"},
-    };
-    for (const Case& c : cases) {
-        const float ratio = DopplerPitchRatio(c.pos, c.vel, c.factor);
-        EXPECT_GE(ratio, c.lo) << c.what;
-        EXPECT_LE(ratio, c.hi) << c.what;
-    }
 }
 
 }  // namespace

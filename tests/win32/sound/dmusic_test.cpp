@@ -100,18 +100,16 @@ TEST(DirectMusicBackEnd, AComLibraryInAnotherApartmentIsRefused) {
     });
 }
 
-TEST(DirectMusicBackEnd, FilesThatDoNotLoadRaiseWithTheirName) {
+// Files that load nowhere are held in shared/audio_contract.h; this one only here.
+TEST(DirectMusicBackEnd, ANameTooLongForTheLoaderRaisesWithIt) {
     OnFreshThread([] {
         auto audio = win32::CreateDirectMusicAudio();
-        const std::string folder = soundtest::TestFolder();
-        const std::string longName = folder + "\\" + std::string(260, 'a') + ".wav";
-        for (const std::string& path : {folder + "\\missing.wav", longName}) {
-            try {
-                audio->LoadSegment(path);
-                ADD_FAILURE() << path;
-            } catch (const EDirectAudio& e) {
-                EXPECT_EQ(e.what(), "Cannot create segment object from file " + path);
-            }
+        const std::string longName = soundtest::TestFolder() + "\\" + std::string(260, 'a') + ".wav";
+        try {
+            audio->LoadSegment(longName);
+            ADD_FAILURE() << longName;
+        } catch (const EDirectAudio& e) {
+            EXPECT_EQ(e.what(), "Cannot create segment object from file " + longName);
         }
     });
 }
