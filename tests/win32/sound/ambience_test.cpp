@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "pack/assetnames.h"
 #include "audio_capture.h"
 #include "platform/win32/dmusic_audio.h"
 #include "platform/win32/win32_msgtimers.h"
@@ -30,11 +31,15 @@ void RemoveFolder(const std::string& folder) {
 
 TEST(Ambience, StartsPlaysAndCleansUpOnTheBestBackEnd) {
     const std::string folder = soundtest::TestFolder();
-    soundtest::WriteWave(folder, "background.wav", soundtest::Tone(220, 0.5));
-    soundtest::WriteWave(folder, "helicopter.wav", soundtest::Tone(330, 0.5));
-    for (const char* name : {"Street1.wav", "Street2.wav", "Street3.wav", "Street4.wav", "Near1.wav", "Near2.wav",
-                             "Near3.wav"})
-        soundtest::WriteWave(folder, name, soundtest::Tone(880, 0.2));
+    for (const char* name : kSoundPackEntries) {
+        const std::string entry = name;
+        if (entry == kBackgroundLoopFile)
+            soundtest::WriteWave(folder, name, soundtest::Tone(220, 0.5));
+        else if (entry == kHelicopterLoopFile)
+            soundtest::WriteWave(folder, name, soundtest::Tone(330, 0.5));
+        else
+            soundtest::WriteWave(folder, name, soundtest::Tone(880, 0.2));
+    }
 
     std::vector<std::string> errors;
     win32::Win32MessageTimers timers([&](const std::exception& e) { errors.push_back(e.what()); });
