@@ -89,7 +89,7 @@ struct QuadCorner {
 };
 
 constexpr QuadCorner kPictureQuad[6] = {
-    {-2.0f, 1.5f, 1, 0}, {2.0f, 1.5f, 0, 0}, {-2.0f, -1.5f, 1, 1},
+    {-2.0f, 1.5f, 1, 0},  {2.0f, 1.5f, 0, 0}, {-2.0f, -1.5f, 1, 1},
     {-2.0f, -1.5f, 1, 1}, {2.0f, 1.5f, 0, 0}, {2.0f, -1.5f, 0, 1},
 };
 
@@ -116,8 +116,7 @@ TBufferVertex BackSideVertex(const TBufferVertex& front) {
     return back;
 }
 
-std::unique_ptr<TMeshInfo> CreateMeshInfo(const std::string& FileName, TRenderInfo* R, bool TwoSided,
-                                          D3DCOLOR Color) {
+std::unique_ptr<TMeshInfo> CreateMeshInfo(const std::string& FileName, TRenderInfo* R, bool TwoSided, D3DCOLOR Color) {
     if (R == nullptr || !FileExists(FileName)) return nullptr;
     std::int32_t triangles = 0, positions = 0, normals = 0, texCoords = 0;
     MeshData data;

@@ -51,8 +51,7 @@ struct TTextureInfo {
 
 // Null when the file is missing, unreadable as a mesh, indexes outside its pools, has
 // no triangles, or the device refuses a buffer.
-std::unique_ptr<TMeshInfo> CreateMeshInfo(const std::string& FileName, TRenderInfo* R, bool TwoSided,
-                                          D3DCOLOR Color);
+std::unique_ptr<TMeshInfo> CreateMeshInfo(const std::string& FileName, TRenderInfo* R, bool TwoSided, D3DCOLOR Color);
 // Shape 1: the 4 x 3 picture quad at z = 0 facing -z. Any other shape: null.
 std::unique_ptr<TMeshInfo> CreateQuadMesh(TRenderInfo* R, bool TwoSided, D3DCOLOR Color, int Shape);
 int DrawMesh(TRenderInfo* R, TMeshInfo* Mesh);

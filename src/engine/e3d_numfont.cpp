@@ -28,8 +28,8 @@ struct Corner {
     bool rightEdge;
 };
 constexpr Corner kQuad[kQuadVertices] = {
-    {0.0f, kGlyphHeight, 0, true},          {kGlyphWidth, kGlyphHeight, 0, false}, {0.0f, 0.0f, 1, true},
-    {0.0f, 0.0f, 1, true},                  {kGlyphWidth, kGlyphHeight, 0, false}, {kGlyphWidth, 0.0f, 1, false},
+    {0.0f, kGlyphHeight, 0, true}, {kGlyphWidth, kGlyphHeight, 0, false}, {0.0f, 0.0f, 1, true},
+    {0.0f, 0.0f, 1, true},         {kGlyphWidth, kGlyphHeight, 0, false}, {kGlyphWidth, 0.0f, 1, false},
 };
 
 void WriteCell(TBufferVertex* vertices, int cell) {
@@ -47,9 +47,12 @@ int NumFontCell(char Ch) {
     switch (Ch) {
         case ',': return 10;
         case ' ': return 11;
-        case 'F': case 'f': return 13;
-        case 'P': case 'p': return 14;
-        case 'S': case 's': return 15;
+        case 'F':
+        case 'f': return 13;
+        case 'P':
+        case 'p': return 14;
+        case 'S':
+        case 's': return 15;
         default: return 12;  // '.' and every character without a glyph of its own
     }
 }
@@ -102,8 +105,7 @@ void DrawNumChar(TRenderInfo* R, TNumFontInfo* Font, char Ch) {
     device.SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
 }
 
-void DrawNumText(TRenderInfo* R, TNumFontInfo* Font, const std::string& Text, float Size, float X, float Y,
-                 float Z) {
+void DrawNumText(TRenderInfo* R, TNumFontInfo* Font, const std::string& Text, float Size, float X, float Y, float Z) {
     if (R == nullptr || Font == nullptr || Text.empty()) return;
     const float s = static_cast<float>(double(Size) / kUnitsPerSize);
     for (std::size_t n = 1; n <= Text.size(); ++n) {

@@ -23,8 +23,7 @@ int NumFontCell(char Ch);
 std::unique_ptr<TNumFontInfo> CreateNumFont(const std::string& FileName, TRenderInfo* R);
 // Draws Text as a row of glyphs advancing toward -x from (X, Y, Z); Size 50 is the
 // font's own unit scale. Leaves depth testing on and blending off.
-void DrawNumText(TRenderInfo* R, TNumFontInfo* Font, const std::string& Text, float Size, float X, float Y,
-                 float Z);
+void DrawNumText(TRenderInfo* R, TNumFontInfo* Font, const std::string& Text, float Size, float X, float Y, float Z);
 // One glyph at the current world matrix.
 void DrawNumChar(TRenderInfo* R, TNumFontInfo* Font, char Ch);
 

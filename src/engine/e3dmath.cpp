@@ -33,9 +33,7 @@ D3DVECTOR VecDivide(const D3DVECTOR& v, float s) {
     return D3DVECTOR{F(double(v.x) / s), F(double(v.y) / s), F(double(v.z) / s)};
 }
 
-float VecLength(const D3DVECTOR& v) {
-    return F(std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z));
-}
+float VecLength(const D3DVECTOR& v) { return F(std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z)); }
 
 D3DVECTOR VecNormalize(const D3DVECTOR& v) { return VecDivide(v, VecLength(v)); }
 
@@ -137,9 +135,15 @@ HResult MakeLookAtMatrix(D3DMATRIX& out, const D3DVECTOR& eye, const D3DVECTOR& 
     const D3DVECTOR x = VecCross(y, z);
 
     D3DMATRIX m = kZeroMatrix;
-    m.m[0][0] = x.x; m.m[0][1] = y.x; m.m[0][2] = z.x;
-    m.m[1][0] = x.y; m.m[1][1] = y.y; m.m[1][2] = z.y;
-    m.m[2][0] = x.z; m.m[2][1] = y.z; m.m[2][2] = z.z;
+    m.m[0][0] = x.x;
+    m.m[0][1] = y.x;
+    m.m[0][2] = z.x;
+    m.m[1][0] = x.y;
+    m.m[1][1] = y.y;
+    m.m[1][2] = z.y;
+    m.m[2][0] = x.z;
+    m.m[2][1] = y.z;
+    m.m[2][2] = z.z;
     m.m[3][0] = -VecDot(eye, x);
     m.m[3][1] = -VecDot(eye, y);
     m.m[3][2] = -VecDot(eye, z);

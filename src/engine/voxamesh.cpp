@@ -20,8 +20,7 @@ constexpr std::int64_t kHeaderSize = 32;
 
 std::int64_t ExpectedSize(std::int32_t t, std::int32_t v, std::int32_t n, std::int32_t u) {
     // Four counts below 2^31 times at most 36 stay far inside 64 bits.
-    return kHeaderSize + 36 * std::int64_t{t} + 12 * std::int64_t{v} + 12 * std::int64_t{n} +
-           8 * std::int64_t{u};
+    return kHeaderSize + 36 * std::int64_t{t} + 12 * std::int64_t{v} + 12 * std::int64_t{n} + 8 * std::int64_t{u};
 }
 
 template <typename T>
@@ -79,7 +78,9 @@ bool SaveMeshFile(const std::string& path, const std::vector<TMeshTriangle>& tri
         return false;
     FileHandle file = CreateFileExclusive(path);
     if (!file) return false;
-    const std::int32_t header[6] = {1, 0, static_cast<std::int32_t>(triangles.size()),
+    const std::int32_t header[6] = {1,
+                                    0,
+                                    static_cast<std::int32_t>(triangles.size()),
                                     static_cast<std::int32_t>(positions.size()),
                                     static_cast<std::int32_t>(normals.size()),
                                     static_cast<std::int32_t>(texCoords.size())};

@@ -51,8 +51,8 @@ bool IsDeviceName(std::string base) {
                    [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
     if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" || base == "CONOUT$")
         return true;
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-           base[3] >= '1' && base[3] <= '9';
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
+           base[3] <= '9';
 }
 
 // Streams exactly size bytes from the pack's read position into out, through one
@@ -89,7 +89,7 @@ PackDirectoryResult ReadPackDirectory(FileHandle& pack, TPackList& list) {
     // Refuse an impossible count before reserving anything for it.
     const std::int64_t size = pack.Size();
     if (size < 0 || std::int64_t{count} * static_cast<std::int64_t>(kPackEntrySize) >
-                         size - static_cast<std::int64_t>(kPackHeaderSize))
+                        size - static_cast<std::int64_t>(kPackHeaderSize))
         return PackDirectoryResult::badDirectory;
     list.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {

@@ -24,15 +24,29 @@ private:
 std::string FormatMessage1(const char* pattern, const std::string& value);
 
 // File layer.
-struct EFOpenError : Error { explicit EFOpenError(const std::string& m) : Error("EFOpenError", m) {} };
-struct EFCreateError : Error { explicit EFCreateError(const std::string& m) : Error("EFCreateError", m) {} };
-struct EReadError : Error { explicit EReadError(const std::string& m) : Error("EReadError", m) {} };
-struct EInOutError : Error { explicit EInOutError(const std::string& m) : Error("EInOutError", m) {} };
+struct EFOpenError : Error {
+    explicit EFOpenError(const std::string& m) : Error("EFOpenError", m) {}
+};
+struct EFCreateError : Error {
+    explicit EFCreateError(const std::string& m) : Error("EFCreateError", m) {}
+};
+struct EReadError : Error {
+    explicit EReadError(const std::string& m) : Error("EReadError", m) {}
+};
+struct EInOutError : Error {
+    explicit EInOutError(const std::string& m) : Error("EInOutError", m) {}
+};
 // Registry writes.
-struct ERegistryException : Error { explicit ERegistryException(const std::string& m) : Error("ERegistryException", m) {} };
+struct ERegistryException : Error {
+    explicit ERegistryException(const std::string& m) : Error("ERegistryException", m) {}
+};
 // Failures without a class of their own (the framework's general exception).
-struct EGeneral : Error { explicit EGeneral(const std::string& m) : Error("Exception", m) {} };
+struct EGeneral : Error {
+    explicit EGeneral(const std::string& m) : Error("Exception", m) {}
+};
 // The audio back end (loader, channels, sounds).
-struct EDirectAudio : Error { explicit EDirectAudio(const std::string& m) : Error("EDirectAudio", m) {} };
+struct EDirectAudio : Error {
+    explicit EDirectAudio(const std::string& m) : Error("EDirectAudio", m) {}
+};
 
 }  // namespace vtl

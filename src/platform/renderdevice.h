@@ -242,8 +242,8 @@ public:
     virtual HResult SetLight(std::uint32_t index, const D3DLIGHT8& light) = 0;
     virtual HResult LightEnable(std::uint32_t index, bool enable) = 0;
 
-    virtual HResult CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t fvf,
-                                       std::uint32_t pool, std::shared_ptr<IRenderVertexBuffer>& buffer) = 0;
+    virtual HResult CreateVertexBuffer(std::uint32_t length, std::uint32_t usage, std::uint32_t fvf, std::uint32_t pool,
+                                       std::shared_ptr<IRenderVertexBuffer>& buffer) = 0;
     // A null buffer or texture unbinds the stream or stage.
     virtual HResult SetStreamSource(std::uint32_t stream, IRenderVertexBuffer* buffer, std::uint32_t stride) = 0;
     // Fixed-function pipeline: the handle is the vertex format.

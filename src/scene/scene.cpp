@@ -45,10 +45,10 @@ void Scene::Setup(WindowHandle window, std::int32_t width, std::int32_t height) 
     ReadSettings();
     CreateRenderer(window, width, height);
 
-    ScratchFolder = services_.unpack ? services_.unpack(kScenePackName)
-                                     : UnpackToTemp(kScenePackName, *services_.folders,
-                                                    services_.programFolder.empty() ? ExecutableFolder()
-                                                                                    : services_.programFolder);
+    ScratchFolder = services_.unpack
+                        ? services_.unpack(kScenePackName)
+                        : UnpackToTemp(kScenePackName, *services_.folders,
+                                       services_.programFolder.empty() ? ExecutableFolder() : services_.programFolder);
     if (ScratchFolder.empty()) Quit(kQuitNoScratchFolder);
 
     try {

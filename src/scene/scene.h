@@ -40,7 +40,7 @@ using QuitRequest = std::function<void(int code)>;
 
 // What the scene needs of the platform. The pointers must outlive the scene.
 struct SceneServices {
-    IRegistry* registry = nullptr;  // the settings
+    IRegistry* registry = nullptr;    // the settings
     IHostFolders* folders = nullptr;  // install folder (the pack) and temporary folder (unpacking)
     IClock* clock = nullptr;          // the overlay's timing
     QuitRequest requestQuit;
@@ -96,7 +96,7 @@ public:
     bool ShowFPS = false;
     bool ShowActivityTime = false;
 
-    float RotationStep = 0;  // degrees per frame, subtracted
+    float RotationStep = 0;                       // degrees per frame, subtracted
     float RotationAngle = kInitialRotationAngle;  // degrees about the skull's Z axis
     std::uint32_t FramesSinceUpdate = 0;
     std::uint32_t LastUpdateTick = 0;

@@ -47,8 +47,7 @@ const SettingDef* FindSetting(const char* name) {
 const SettingDef* FindSettingByOption(const char* option) {
     if (option == nullptr) return nullptr;
     for (const SettingDef& row : kSettingsTable)
-        if ((row.option && Same(row.option, option)) || (row.optionAlias && Same(row.optionAlias, option)))
-            return &row;
+        if ((row.option && Same(row.option, option)) || (row.optionAlias && Same(row.optionAlias, option))) return &row;
     return nullptr;
 }
 

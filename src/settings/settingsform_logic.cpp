@@ -31,14 +31,11 @@ void SettingsFormState::Set(const SettingDef& setting, std::int32_t value) { val
 std::int32_t ShownValue(const SettingDef& setting, std::int32_t stored) {
     switch (setting.control) {
         case DialogControl::TrackBar:
-        case DialogControl::SpinEdit:
-            return std::clamp(stored, setting.low, setting.high);
-        case DialogControl::CheckBox:
-            return IsOn(stored) ? 1 : 0;
+        case DialogControl::SpinEdit: return std::clamp(stored, setting.low, setting.high);
+        case DialogControl::CheckBox: return IsOn(stored) ? 1 : 0;
         case DialogControl::DropDownList:
             return stored >= setting.low && stored <= setting.high ? stored : kNoVideoMode;
-        case DialogControl::RegistryOnly:
-            break;
+        case DialogControl::RegistryOnly: break;
     }
     return stored;
 }

@@ -12,8 +12,7 @@ std::int32_t ReadSettingInt(IRegistry& registry, const std::string& key, const s
     return value ? static_cast<std::int32_t>(*value) : defaultValue;
 }
 
-void WriteSettingInt(IRegistry& registry, const std::string& key, const std::string& name,
-                     std::int32_t value) {
+void WriteSettingInt(IRegistry& registry, const std::string& key, const std::string& name, std::int32_t value) {
     auto opened = registry.CreateKey(RegistryRoot::CurrentUser, key);
     if (!opened || !opened->WriteDword(name, static_cast<std::uint32_t>(value)))
         throw ERegistryException(FormatMessage1("Failed to set data for '%s'", name));
@@ -23,9 +22,7 @@ std::int32_t ReadSetting(IRegistry& registry, const SettingDef& setting) {
     return ReadSettingInt(registry, kSettingsKey, setting.name, setting.defaultValue);
 }
 
-bool ReadSettingBool(IRegistry& registry, const SettingDef& setting) {
-    return IsOn(ReadSetting(registry, setting));
-}
+bool ReadSettingBool(IRegistry& registry, const SettingDef& setting) { return IsOn(ReadSetting(registry, setting)); }
 
 std::optional<VideoMode> GetVideoModeSize(std::int32_t index) {
     if (index < 0 || index >= static_cast<std::int32_t>(VideoModeTable.size())) return std::nullopt;

@@ -16,8 +16,7 @@ std::int32_t ReadSettingInt(IRegistry& registry, const std::string& key, const s
                             std::int32_t defaultValue);
 // Creates the key and its parents as needed; throws ERegistryException
 // "Failed to set data for '<name>'" when the key cannot be opened or the write fails.
-void WriteSettingInt(IRegistry& registry, const std::string& key, const std::string& name,
-                     std::int32_t value);
+void WriteSettingInt(IRegistry& registry, const std::string& key, const std::string& name, std::int32_t value);
 
 // Shorthands over the settings key with the table's default.
 std::int32_t ReadSetting(IRegistry& registry, const SettingDef& setting);

@@ -181,8 +181,7 @@ void ClearFolderQuietly() {
     if (Folder().empty()) return;
     try {
         Host().clearFolder(Folder());
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 }  // namespace

@@ -8,8 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto image = vtl::ParseBmp(data, size);
     if (!image) return 0;
-    if (image->width == 0 || image->height == 0 || image->width > vtl::kBmpMaxSide ||
-        image->height > vtl::kBmpMaxSide)
+    if (image->width == 0 || image->height == 0 || image->width > vtl::kBmpMaxSide || image->height > vtl::kBmpMaxSide)
         std::abort();
     if (image->pixels.size() != std::size_t(image->width) * image->height) std::abort();
     return 0;

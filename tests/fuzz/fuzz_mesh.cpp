@@ -20,11 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (result == 0) {
-        if (mesh.triangles.size() != static_cast<std::size_t>(t) || mesh.positions.size() != static_cast<std::size_t>(v) ||
+        if (mesh.triangles.size() != static_cast<std::size_t>(t) ||
+            mesh.positions.size() != static_cast<std::size_t>(v) ||
             mesh.normals.size() != static_cast<std::size_t>(n) || mesh.texCoords.size() != static_cast<std::size_t>(u))
             std::abort();
         if (32 + 36 * mesh.triangles.size() + 12 * (mesh.positions.size() + mesh.normals.size()) +
-                8 * mesh.texCoords.size() != size)
+                8 * mesh.texCoords.size() !=
+            size)
             std::abort();
     } else if (result == -1 || result == -2) {
         if (mesh.positions.size() != 1) std::abort();

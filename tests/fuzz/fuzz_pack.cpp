@@ -18,8 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t written = -2;
     try {
         written = vtl::ExtractPack(pack.string(), target.string());
-    } catch (const vtl::Error&) {
-    }
+    } catch (const vtl::Error&) {}
     for (const auto& e : fs::directory_iterator(work)) {
         const auto name = e.path().filename();
         if (name != "p.pak" && name != "out") std::abort();  // escaped the target folder

@@ -19,9 +19,8 @@ struct WorkDir {
 
 inline std::filesystem::path WorkFolder(const char* name) {
     static const WorkDir folder = [name] {
-        const std::filesystem::path base = std::filesystem::exists("/dev/shm")
-                                               ? std::filesystem::path("/dev/shm")
-                                               : std::filesystem::temp_directory_path();
+        const std::filesystem::path base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
+                                                                               : std::filesystem::temp_directory_path();
         WorkDir f{base / (std::string("vtl_") + name + "_" + std::to_string(getpid()))};
         std::filesystem::remove_all(f.path);
         std::filesystem::create_directories(f.path);

@@ -160,8 +160,9 @@ TEST_F(GlDevice, LocksStayInsideTheBuffer) {
         std::uint32_t offset, size;
         bool ok;
     } const cases[] = {
-        {0, 0, true}, {0, 100, true}, {40, 0, true}, {99, 1, true}, {100, 0, true},
-        {0, 101, false}, {101, 0, false}, {50, 51, false}, {0xFFFFFFF0u, 0x20, false},
+        {0, 0, true},    {0, 100, true},  {40, 0, true},
+        {99, 1, true},   {100, 0, true},  {0, 101, false},
+        {101, 0, false}, {50, 51, false}, {0xFFFFFFF0u, 0x20, false},
     };
     for (const Case& c : cases) {
         std::uint8_t* data = reinterpret_cast<std::uint8_t*>(1);

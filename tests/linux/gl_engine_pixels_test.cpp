@@ -64,8 +64,8 @@ TEST(GlSceneFrame, BackgroundSkullReflectionAndOverlayLandWhereTheSceneSaysTheyD
     WriteBmp(asset(kNumFontFile), 128, 8, strip);
 
     FakeRegistry registry;
-    const std::pair<const char*, int> settings[] = {{"ShowGlasses", 0}, {"ReflectionOnSkull", 1}, {"ShowFPS", 1},
-                                                    {"ShowActivityTime", 1}, {"Speed", 0}};
+    const std::pair<const char*, int> settings[] = {
+        {"ShowGlasses", 0}, {"ReflectionOnSkull", 1}, {"ShowFPS", 1}, {"ShowActivityTime", 1}, {"Speed", 0}};
     for (const auto& setting : settings) WriteSettingInt(registry, kSettingsKey, setting.first, setting.second);
     Folders folders;
     folders.temp = folder;

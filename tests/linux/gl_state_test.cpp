@@ -46,8 +46,15 @@ TEST(GlState, SettersRefuseWhatDirect3DRefuses) {
         std::uint32_t transform;
         bool ok;
     } const transforms[] = {
-        {D3DTS_WORLD, true}, {D3DTS_VIEW, true}, {D3DTS_PROJECTION, true}, {D3DTS_TEXTURE0, true},
-        {D3DTS_TEXTURE0 + 7, true}, {D3DTS_TEXTURE0 + 8, false}, {0, false}, {1, false}, {D3DTS_WORLD + 1, false},
+        {D3DTS_WORLD, true},
+        {D3DTS_VIEW, true},
+        {D3DTS_PROJECTION, true},
+        {D3DTS_TEXTURE0, true},
+        {D3DTS_TEXTURE0 + 7, true},
+        {D3DTS_TEXTURE0 + 8, false},
+        {0, false},
+        {1, false},
+        {D3DTS_WORLD + 1, false},
     };
     for (const Case& c : transforms) {
         D3DMATRIX back = kZeroMatrix;
@@ -172,15 +179,25 @@ TEST(GlState, Direct3DValuesBecomeTheGlEnumsOfTheHeader) {
         std::uint32_t d3d, gl;
     };
     const Case blends[] = {
-        {kBlendZero, GL_ZERO}, {kBlendOne, GL_ONE}, {3, GL_SRC_COLOR}, {4, GL_ONE_MINUS_SRC_COLOR},
-        {D3DBLEND_SRCALPHA, GL_SRC_ALPHA}, {D3DBLEND_INVSRCALPHA, GL_ONE_MINUS_SRC_ALPHA}, {7, GL_DST_ALPHA},
-        {8, GL_ONE_MINUS_DST_ALPHA}, {9, GL_DST_COLOR}, {10, GL_ONE_MINUS_DST_COLOR}, {11, GL_SRC_ALPHA_SATURATE},
-        {0, GL_ONE}, {12, GL_ONE},  // not a factor drawn here
+        {kBlendZero, GL_ZERO},
+        {kBlendOne, GL_ONE},
+        {3, GL_SRC_COLOR},
+        {4, GL_ONE_MINUS_SRC_COLOR},
+        {D3DBLEND_SRCALPHA, GL_SRC_ALPHA},
+        {D3DBLEND_INVSRCALPHA, GL_ONE_MINUS_SRC_ALPHA},
+        {7, GL_DST_ALPHA},
+        {8, GL_ONE_MINUS_DST_ALPHA},
+        {9, GL_DST_COLOR},
+        {10, GL_ONE_MINUS_DST_COLOR},
+        {11, GL_SRC_ALPHA_SATURATE},
+        {0, GL_ONE},
+        {12, GL_ONE},  // not a factor drawn here
     };
     for (const Case& c : blends) EXPECT_EQ(BlendFactor(c.d3d), c.gl) << "blend " << c.d3d;
     const Case compares[] = {
-        {1, GL_NEVER}, {2, GL_LESS}, {3, GL_EQUAL}, {D3DCMP_LESSEQUAL, GL_LEQUAL}, {5, GL_GREATER},
-        {6, GL_NOTEQUAL}, {7, GL_GEQUAL}, {8, GL_ALWAYS}, {0, GL_ALWAYS},
+        {1, GL_NEVER},   {2, GL_LESS},     {3, GL_EQUAL},  {D3DCMP_LESSEQUAL, GL_LEQUAL},
+        {5, GL_GREATER}, {6, GL_NOTEQUAL}, {7, GL_GEQUAL}, {8, GL_ALWAYS},
+        {0, GL_ALWAYS},
     };
     for (const Case& c : compares) EXPECT_EQ(CompareFunc(c.d3d), c.gl) << "compare " << c.d3d;
     const Case addresses[] = {
@@ -309,18 +326,40 @@ TEST(GlState, ProgramKeysFollowTheStatesAndNeverCollide) {
     std::set<std::uint64_t> packed{ShaderKey{}.Packed()};
     const auto differs = [&packed](ShaderKey k) { return packed.insert(k.Packed()).second; };
     ShaderKey k;
-    k = {}; k.lighting = true; EXPECT_TRUE(differs(k));
-    k = {}; k.normalize = true; EXPECT_TRUE(differs(k));
-    k = {}; k.texGen = true; EXPECT_TRUE(differs(k));
-    k = {}; k.texTransform = true; EXPECT_TRUE(differs(k));
-    k = {}; k.hasTexture = true; EXPECT_TRUE(differs(k));
+    k = {};
+    k.lighting = true;
+    EXPECT_TRUE(differs(k));
+    k = {};
+    k.normalize = true;
+    EXPECT_TRUE(differs(k));
+    k = {};
+    k.texGen = true;
+    EXPECT_TRUE(differs(k));
+    k = {};
+    k.texTransform = true;
+    EXPECT_TRUE(differs(k));
+    k = {};
+    k.hasTexture = true;
+    EXPECT_TRUE(differs(k));
     for (std::uint8_t value : {1, 0x10, 0x20, 0xFF}) {
-        k = {}; k.colorOp = value; EXPECT_TRUE(differs(k));
-        k = {}; k.colorArg1 = value; EXPECT_TRUE(differs(k));
-        k = {}; k.colorArg2 = value; EXPECT_TRUE(differs(k));
-        k = {}; k.alphaOp = value; EXPECT_TRUE(differs(k));
-        k = {}; k.alphaArg1 = value; EXPECT_TRUE(differs(k));
-        k = {}; k.alphaArg2 = value; EXPECT_TRUE(differs(k));
+        k = {};
+        k.colorOp = value;
+        EXPECT_TRUE(differs(k));
+        k = {};
+        k.colorArg1 = value;
+        EXPECT_TRUE(differs(k));
+        k = {};
+        k.colorArg2 = value;
+        EXPECT_TRUE(differs(k));
+        k = {};
+        k.alphaOp = value;
+        EXPECT_TRUE(differs(k));
+        k = {};
+        k.alphaArg1 = value;
+        EXPECT_TRUE(differs(k));
+        k = {};
+        k.alphaArg2 = value;
+        EXPECT_TRUE(differs(k));
     }
 }
 
@@ -444,7 +483,12 @@ TEST(GlState, DrawsThatDirect3DRefusesOrThatWouldReadPastTheBufferAreInvalid) {
         {"primitive type 0", [](R& r, S&) { r.type = 0; }, kInvalid, 0},
         {"primitive type 7", [](R& r, S&) { r.type = 7; }, kInvalid, 0},
         {"no primitives: nothing to check or draw",
-         [](R& r, S& s) { r.primitiveCount = 0; r.hasStream = false; s.SetVertexFormat(0x004); }, D3D_OK, 0},
+         [](R& r, S& s) {
+             r.primitiveCount = 0;
+             r.hasStream = false;
+             s.SetVertexFormat(0x004);
+         },
+         D3D_OK, 0},
         {"pre-transformed vertices", [](R&, S& s) { s.SetVertexFormat(0x004 | D3DFVF_DIFFUSE); }, kInvalid, 0},
         {"no vertex format", [](R&, S& s) { s.SetVertexFormat(0); }, kInvalid, 0},
         {"no stream", [](R& r, S&) { r.hasStream = false; }, kInvalid, 0},
@@ -452,13 +496,31 @@ TEST(GlState, DrawsThatDirect3DRefusesOrThatWouldReadPastTheBufferAreInvalid) {
         {"start past the end", [](R& r, S&) { r.startVertex = 1; }, kInvalid, 0},
         {"stride shorter than the vertex", [](R& r, S&) { r.stride = 20; }, kInvalid, 0},
         {"stride that walks off the end", [](R& r, S&) { r.stride = 40; }, kInvalid, 0},
-        {"a wider stride whose last vertex still fits", [](R& r, S&) { r.stride = 40; r.streamBytes = 5 * 40 + 36; },
+        {"a wider stride whose last vertex still fits",
+         [](R& r, S&) {
+             r.stride = 40;
+             r.streamBytes = 5 * 40 + 36;
+         },
          D3D_OK, 6},
         {"count that wraps in 32 bits", [](R& r, S&) { r.primitiveCount = 0x55555556u; }, kInvalid, 0},
-        {"count past GL's int", [](R& r, S&) { r.primitiveCount = 0x2AAAAAABu; r.streamBytes = ~0ull; }, kInvalid, 0},
+        {"count past GL's int",
+         [](R& r, S&) {
+             r.primitiveCount = 0x2AAAAAABu;
+             r.streamBytes = ~0ull;
+         },
+         kInvalid, 0},
         {"stride and count whose product overflows",
-         [](R& r, S&) { r.primitiveCount = 0x7FFFFFFFu; r.stride = 0xFFFFFFFFu; }, kInvalid, 0},
-        {"a texture of a device gone", [](R& r, S&) { r.textured = true; r.textureLive = false; }, kInvalid, 0},
+         [](R& r, S&) {
+             r.primitiveCount = 0x7FFFFFFFu;
+             r.stride = 0xFFFFFFFFu;
+         },
+         kInvalid, 0},
+        {"a texture of a device gone",
+         [](R& r, S&) {
+             r.textured = true;
+             r.textureLive = false;
+         },
+         kInvalid, 0},
     };
     for (const Case& c : cases) {
         S state;

@@ -36,7 +36,7 @@ TEST_F(GlTextureLoader, DecodesABmpWithAFullMipChain) {
     // Box filter: each texel of level 1 is the mean of a 2 x 2 block.
     const gl::TextureLevel one = ReadLevel(*texture, 1);
     ASSERT_EQ(one.texels.size(), 2u);
-    EXPECT_TRUE(Near(one.texels[0], Rgb{96, 96, 32}, 1));    // red, green, black, grey
+    EXPECT_TRUE(Near(one.texels[0], Rgb{96, 96, 32}, 1));     // red, green, black, grey
     EXPECT_TRUE(Near(one.texels[1], Rgb{128, 191, 191}, 1));  // blue, white, yellow, cyan
     EXPECT_EQ(ReadLevel(*texture, 2).texels.size(), 1u);
     gl::TextureLevel none;

@@ -108,7 +108,9 @@ std::string WriteAlsoftConfig(const std::string& folder, const std::string& wave
         "resampler = linear\n"
         "default-reverb = None\n"
         "[wave]\n"
-        "file = " + waveFile + "\n"
+        "file = " +
+        waveFile +
+        "\n"
         "bformat = false\n";
     const std::string path = folder + "/alsoft.conf";
     std::ofstream(path) << text;
@@ -172,13 +174,12 @@ Capture ReadAfterItEnds(std::uint64_t mark, double quietFrames) {
     }
 }
 
-
 std::string TestFolder() { return MakeTempFolder(); }
 
 std::string WriteFile(const std::string& folder, const std::string& name, const std::vector<std::uint8_t>& bytes) {
     const std::string path = folder + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 

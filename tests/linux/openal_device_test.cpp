@@ -44,8 +44,7 @@ protected:
 
 TEST_F(OpenALWithoutDevice, CreationRaisesWhenTheOnlyDriverCannotOpen) {
     // The wave writer with no file name refuses to open.
-    EXPECT_EXIT((UseOnly("", "wave"), std::exit(CreationOutcome())), ::testing::ExitedWithCode(kRaisedAsPromised),
-                "");
+    EXPECT_EXIT((UseOnly("", "wave"), std::exit(CreationOutcome())), ::testing::ExitedWithCode(kRaisedAsPromised), "");
 }
 
 TEST_F(OpenALWithoutDevice, CreationRaisesWhenThereIsNoDriverAtAll) {

@@ -14,7 +14,10 @@ namespace vtl::openal {
 namespace {
 
 TEST(OpenALUnits, VolumeBecomesAGainThatNeverPassesFull) {
-    struct Case { std::int32_t volume; double gain; };
+    struct Case {
+        std::int32_t volume;
+        double gain;
+    };
     const Case cases[] = {
         {0, 1.0},
         {-600, 0.501187},
@@ -48,25 +51,28 @@ double OpenALPitch(const float position[3], const float velocity[3]) {
     if (d < 1e-6) return 1;
     const double ss = kSpeedOfSound, df = 1, vls = 0;
     // The unit vector from the source to the listener is -position / d.
-    const double vss = -(double(velocity[0]) * position[0] + double(velocity[1]) * position[1] +
-                         double(velocity[2]) * position[2]) / d;
+    const double vss =
+        -(double(velocity[0]) * position[0] + double(velocity[1]) * position[1] + double(velocity[2]) * position[2]) /
+        d;
     return (ss - df * std::min(vls, ss / df)) / (ss - df * std::min(vss, ss / df));
 }
 
 TEST(OpenALUnits, OpenALsDopplerGivesThePhysicalPitch) {
-    struct Case { float position[3], velocity[3], factor; };
+    struct Case {
+        float position[3], velocity[3], factor;
+    };
     const Case cases[] = {
-        {{-10, 1, 0}, {5, 0, 0}, 7},         // the helicopter coming
-        {{10, 1, 0}, {5, 0, 0}, 7},          // and going
-        {{-25, 1, 0}, {5, 0, 0}, 7},         // at the end of its path
-        {{0, 0, 10}, {0, 0, -5}, 1},         // from ahead
-        {{3, -2, 7}, {-4, 9, 2}, 2.5f},      // anywhere
-        {{-10, 0, 0}, {150, 0, 0}, 1},       // just below the bound
-        {{-10, 0, 0}, {300, 0, 0}, 10},      // faster than the bound: 2
-        {{10, 0, 0}, {300, 0, 0}, 10},       // receding beyond c: 0.5
-        {{5, 0, 0}, {0, 0, 50}, 10},         // sideways: nothing
-        {{-10, 1, 0}, {5, 0, 0}, 0},         // no Doppler
-        {{0, 0, 0}, {5, 5, 5}, 7},           // at the listener
+        {{-10, 1, 0}, {5, 0, 0}, 7},     // the helicopter coming
+        {{10, 1, 0}, {5, 0, 0}, 7},      // and going
+        {{-25, 1, 0}, {5, 0, 0}, 7},     // at the end of its path
+        {{0, 0, 10}, {0, 0, -5}, 1},     // from ahead
+        {{3, -2, 7}, {-4, 9, 2}, 2.5f},  // anywhere
+        {{-10, 0, 0}, {150, 0, 0}, 1},   // just below the bound
+        {{-10, 0, 0}, {300, 0, 0}, 10},  // faster than the bound: 2
+        {{10, 0, 0}, {300, 0, 0}, 10},   // receding beyond c: 0.5
+        {{5, 0, 0}, {0, 0, 50}, 10},     // sideways: nothing
+        {{-10, 1, 0}, {5, 0, 0}, 0},     // no Doppler
+        {{0, 0, 0}, {5, 5, 5}, 7},       // at the listener
     };
     for (const Case& c : cases) {
         float scaled[3];

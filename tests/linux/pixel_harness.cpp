@@ -59,9 +59,17 @@ Context MakeContext() {
     }
     const char* extensions = eglQueryString(c.display, EGL_EXTENSIONS);
     EGLConfig config = nullptr;
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                       EGL_RED_SIZE,     8,               EGL_GREEN_SIZE,      8,
-                                       EGL_BLUE_SIZE,    8,               EGL_NONE};
+    const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
+                                       EGL_PBUFFER_BIT,
+                                       EGL_RENDERABLE_TYPE,
+                                       EGL_OPENGL_BIT,
+                                       EGL_RED_SIZE,
+                                       8,
+                                       EGL_GREEN_SIZE,
+                                       8,
+                                       EGL_BLUE_SIZE,
+                                       8,
+                                       EGL_NONE};
     EGLint count = 0;
     if (!eglChooseConfig(c.display, configAttributes, &config, 1, &count) || count < 1) {
         if (!HasExtension(extensions, "EGL_KHR_no_config_context")) {
@@ -70,13 +78,9 @@ Context MakeContext() {
         }
         config = nullptr;  // EGL_NO_CONFIG_KHR
     }
-    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION,
-                                        3,
-                                        EGL_CONTEXT_MINOR_VERSION,
-                                        3,
-                                        EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                        EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                                        EGL_NONE};
+    const EGLint contextAttributes[] = {
+        EGL_CONTEXT_MAJOR_VERSION,           3,       EGL_CONTEXT_MINOR_VERSION, 3, EGL_CONTEXT_OPENGL_PROFILE_MASK,
+        EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
     c.context = eglCreateContext(c.display, config, EGL_NO_CONTEXT, contextAttributes);
     if (c.context == EGL_NO_CONTEXT) {
         c.why = "no OpenGL 3.3 core context (EGL error 0x" + std::to_string(eglGetError()) + ")";

@@ -43,10 +43,10 @@ bool MakeGlContextCurrent(std::string& why);
 bool GlUnavailableByRequest();
 
 // Skips or fails the calling test when there is no context; use first in SetUp.
-#define VTL_REQUIRE_GL()                                                                   \
-    do {                                                                                   \
-        if (::vtl::gltest::GlUnavailableByRequest()) GTEST_SKIP() << "VTL_NO_GL is set";   \
-        std::string why_;                                                                  \
+#define VTL_REQUIRE_GL()                                                                         \
+    do {                                                                                         \
+        if (::vtl::gltest::GlUnavailableByRequest()) GTEST_SKIP() << "VTL_NO_GL is set";         \
+        std::string why_;                                                                        \
         ASSERT_TRUE(::vtl::gltest::MakeGlContextCurrent(why_)) << "no OpenGL context: " << why_; \
     } while (0)
 

@@ -41,11 +41,16 @@ std::string GroffEscapes(const std::string& text) {
             continue;
         }
         const char next = text[++i];
-        if (next == '-') out += '-';
-        else if (next == ' ') out += ' ';
-        else if (next == 'e') out += '\\';
-        else if (next == 'f' && i + 1 < text.size()) ++i;  // a font change
-        else if (next == '(' && i + 2 < text.size()) i += 2;  // a special character
+        if (next == '-')
+            out += '-';
+        else if (next == ' ')
+            out += ' ';
+        else if (next == 'e')
+            out += '\\';
+        else if (next == 'f' && i + 1 < text.size())
+            ++i;  // a font change
+        else if (next == '(' && i + 2 < text.size())
+            i += 2;  // a special character
         // \& and the rest print nothing
     }
     return out;
@@ -58,10 +63,9 @@ std::string FontMacroText(const std::string& line) {
     const std::string macro = line.substr(1, space == std::string::npos ? std::string::npos : space - 1);
     static const char* const kAlternating[] = {"BI", "BR", "IB", "IR", "RB", "RI"};
     static const char* const kSingle[] = {"B", "I", "R"};
-    const bool alternating = std::any_of(std::begin(kAlternating), std::end(kAlternating),
-                                         [&](const char* m) { return macro == m; });
-    const bool single =
-        std::any_of(std::begin(kSingle), std::end(kSingle), [&](const char* m) { return macro == m; });
+    const bool alternating =
+        std::any_of(std::begin(kAlternating), std::end(kAlternating), [&](const char* m) { return macro == m; });
+    const bool single = std::any_of(std::begin(kSingle), std::end(kSingle), [&](const char* m) { return macro == m; });
     if (!alternating && !single) return {};
     std::vector<std::string> args;
     const std::string rest = space == std::string::npos ? std::string() : line.substr(space + 1);
@@ -98,8 +102,8 @@ bool Breaks(const std::string& line) {
 std::string HtmlText(const std::string& html) {
     static const std::regex tag("<[^>]*>");
     std::string text = std::regex_replace(html, tag, "");
-    const std::pair<const char*, const char*> entities[] = {
-        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&nbsp;", " "}, {"&middot;", "*"}, {"&amp;", "&"}};
+    const std::pair<const char*, const char*> entities[] = {{"&lt;", "<"},   {"&gt;", ">"},     {"&quot;", "\""},
+                                                            {"&nbsp;", " "}, {"&middot;", "*"}, {"&amp;", "&"}};
     for (const auto& [entity, character] : entities)
         for (std::size_t at; (at = text.find(entity)) != std::string::npos;)
             text.replace(at, std::strlen(entity), character);

@@ -104,8 +104,8 @@ TEST(SettingsDocs, TheOptionFilePassesOnlyOptionsTheHackTakesAndActsOn) {
         for (const char* attribute : {"arg", "arg-set", "arg-unset"})
             if (e.Has(attribute) && e.tag != "number") commandLines.push_back(e.Attribute(attribute));
         if (e.tag != "command") {
-            EXPECT_NE(SettingOf(e), nullptr) << "vtl3d.xml offers " << commandLines.front()
-                                             << ", which changes no setting the hack has";
+            EXPECT_NE(SettingOf(e), nullptr)
+                << "vtl3d.xml offers " << commandLines.front() << ", which changes no setting the hack has";
         }
         for (const std::string& line : commandLines) {
             std::istringstream words(line);
@@ -176,8 +176,7 @@ TEST(SettingsDocs, TheHelpFileExplainsEveryDialogSettingWithItsDefault) {
                         << "leaves out " << VideoModeTable[static_cast<std::size_t>(i)].text;
                 EXPECT_TRUE(SaysDefault(text, VideoModeTable[static_cast<std::size_t>(s.defaultValue)].text)) << text;
                 break;
-            case DialogControl::RegistryOnly:
-                break;
+            case DialogControl::RegistryOnly: break;
         }
     }
 }

@@ -101,9 +101,10 @@ TEST(SettingsRules, TheDialogShowsEachStoredValueWithinItsSettingsRange) {
     for (const SettingDef& s : kAllSettings) {
         SCOPED_TRACE(s.name);
         const bool list = s.control == DialogControl::DropDownList;
-        const std::pair<std::int32_t, std::int32_t> pulled[] = {
-            {s.low - 1, list ? kNoVideoMode : s.low},  {s.low, s.low}, {s.high, s.high},
-            {s.high + 1, list ? kNoVideoMode : s.high}};
+        const std::pair<std::int32_t, std::int32_t> pulled[] = {{s.low - 1, list ? kNoVideoMode : s.low},
+                                                                {s.low, s.low},
+                                                                {s.high, s.high},
+                                                                {s.high + 1, list ? kNoVideoMode : s.high}};
         const std::pair<std::int32_t, std::int32_t> boxes[] = {{0, 0}, {1, 1}, {2, 1}, {256, 0}, {0x101, 1}};
         const bool box = s.control == DialogControl::CheckBox;
         for (const auto& [stored, shown] : box ? std::vector(std::begin(boxes), std::end(boxes))
@@ -140,8 +141,8 @@ TEST(SettingsRules, TheHackTakesEachOfItsSettingsWithinItsRange) {
             const std::string option = std::string("-") + name;
             std::vector<std::pair<std::vector<std::string>, std::int32_t>> cases;
             if (s.kind == SettingKind::Integer) {
-                for (const auto& [given, taken] : {std::pair{s.low - 1, s.low}, {s.low, s.low}, {s.high, s.high},
-                                                   {s.high + 1, s.high}})
+                for (const auto& [given, taken] :
+                     {std::pair{s.low - 1, s.low}, {s.low, s.low}, {s.high, s.high}, {s.high + 1, s.high}})
                     cases.push_back({{option, std::to_string(given)}, taken});
             } else {
                 cases = {{{option}, 1}, {{"-no-" + std::string(name)}, 0}, {{"-" + option}, 1}};

@@ -54,7 +54,8 @@ inline std::string Loudness(long volume) {
 
 // "N in sequence" or "loop", for a repeat count.
 inline std::string PlaysOf(std::uint32_t repeats) {
-    return repeats == kRepeatForever ? std::string("loop") : std::to_string(std::uint64_t(repeats) + 1) + " in sequence";
+    return repeats == kRepeatForever ? std::string("loop")
+                                     : std::to_string(std::uint64_t(repeats) + 1) + " in sequence";
 }
 
 template <typename Harness>
@@ -73,8 +74,8 @@ protected:
     ::testing::AssertionResult Plays(int channel, const std::string& sound, const std::string& plays) {
         const Observed seen = harness_.Observe(channel);
         if (seen.sound == sound && (sound.empty() || seen.plays == plays)) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "channel " << channel << " plays '" << seen.sound << "' "
-                                             << seen.plays << ", not '" << sound << "' " << plays;
+        return ::testing::AssertionFailure() << "channel " << channel << " plays '" << seen.sound << "' " << seen.plays
+                                             << ", not '" << sound << "' " << plays;
     }
 
     Harness harness_;
@@ -92,7 +93,9 @@ TYPED_TEST_P(AudioContract, OnlyWavesLoadAndTheRestRaiseWithTheirName) {
     PcmWave mono8 = soundmeasure::Tone(440, 0.05, 11025);
     mono8.bitsPerSample = 8;
     for (const auto& [name, wave] : {std::pair<const char*, PcmWave>{"mono16.wav", soundmeasure::Tone(440, 0.05)},
-                                     {"stereo8.wav", stereo8}, {"stereo16.wav", stereo16}, {"mono8.wav", mono8}})
+                                     {"stereo8.wav", stereo8},
+                                     {"stereo16.wav", stereo16},
+                                     {"mono8.wav", mono8}})
         EXPECT_NO_THROW(audio->LoadSegment(this->WriteWave(name, wave))) << name;
 
     std::vector<std::uint8_t> floatWave = BuildPcmWave(soundmeasure::Tone(440, 0.05));
@@ -172,9 +175,18 @@ TYPED_TEST_P(AudioContract, VolumeIsNeverRaisedAboveFull) {
         ASSERT_GE(channel->DownloadSegment(*tone), 0);
         ASSERT_GE(channel->PlaySegment(*tone), 0);
         EXPECT_EQ(Loudness(this->harness_.Observe(1).volume), "0") << "a new channel plays at full volume";
-        struct Case { std::int32_t volume; const char* heard; } const cases[] = {
-            {-700, "-700"}, {700, "-700"}, {0, "0"}, {-2000, "-2000"}, {1, "-1"}, {-10000, "silent"},
-            {-20000, "silent"}, {std::numeric_limits<std::int32_t>::max(), "silent"},
+        struct Case {
+            std::int32_t volume;
+            const char* heard;
+        } const cases[] = {
+            {-700, "-700"},
+            {700, "-700"},
+            {0, "0"},
+            {-2000, "-2000"},
+            {1, "-1"},
+            {-10000, "silent"},
+            {-20000, "silent"},
+            {std::numeric_limits<std::int32_t>::max(), "silent"},
             {std::numeric_limits<std::int32_t>::min(), "silent"},
         };
         for (const Case& c : cases) {
@@ -262,9 +274,9 @@ TYPED_TEST_P(AudioContract, StopSilencesItsChannelAndStopAllEveryOne) {
     }
 }
 
-REGISTER_TYPED_TEST_SUITE_P(AudioContract, OnlyWavesLoadAndTheRestRaiseWithTheirName,
-                            ASegmentOfAnotherBackEndIsRefused, DopplerFactorsFromNoneToTenAreTakenAndNoOthers,
-                            VolumeIsNeverRaisedAboveFull, RepeatCountsPlayTheSoundOneTimeMore,
-                            APlayReplacesWhatItsChannelPlaysAndNoOther, StopSilencesItsChannelAndStopAllEveryOne);
+REGISTER_TYPED_TEST_SUITE_P(AudioContract, OnlyWavesLoadAndTheRestRaiseWithTheirName, ASegmentOfAnotherBackEndIsRefused,
+                            DopplerFactorsFromNoneToTenAreTakenAndNoOthers, VolumeIsNeverRaisedAboveFull,
+                            RepeatCountsPlayTheSoundOneTimeMore, APlayReplacesWhatItsChannelPlaysAndNoOther,
+                            StopSilencesItsChannelAndStopAllEveryOne);
 
 }  // namespace vtl::contract

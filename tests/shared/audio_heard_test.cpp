@@ -22,8 +22,7 @@ using soundmeasure::kCaptureRate;
 // Plays segment on channel (after prepare) for about `seconds` of output, stops, and
 // returns what was written from just before the play until a moment after the stop.
 template <typename Prepare>
-Capture Listen(HeardBackEnd& bed, TDMPerformance& channel, TDMSegment& segment, Prepare prepare,
-               double seconds = 0.5) {
+Capture Listen(HeardBackEnd& bed, TDMPerformance& channel, TDMSegment& segment, Prepare prepare, double seconds = 0.5) {
     const std::uint64_t mark = bed.Mark();
     prepare();
     EXPECT_GE(channel.DownloadSegment(segment), 0);
@@ -45,15 +44,19 @@ TEST_F(HeardBackEnd, PositionOnTheXAxisPansTheChannel) {
     auto tone = LoopedTone(*this, 440);
     // Levels compared as left * k against right, so a silent side needs no division.
     // Ahead of the listener or behind it, +x stays on the right.
-    struct Case { float x, z; bool leftLouder, rightLouder; };
+    struct Case {
+        float x, z;
+        bool leftLouder, rightLouder;
+    };
     for (const Case& c : {Case{0, 0, false, false}, Case{-5, 0, true, false}, Case{5, 0, false, true},
                           Case{3, 4, false, true}, Case{3, -4, false, true}, Case{-3, 4, true, false}}) {
         const Capture heard = Listen(*this, *channel, *tone, [&] { channel->SetPosition(c.x, 0, c.z); });
         ASSERT_GT(heard.SoundingFrames(), 1000u) << "nothing heard at x = " << c.x;
         const double left = heard.LevelLeft(), right = heard.LevelRight();
         std::printf("  (%+.0f, 0, %+.0f): level left %.4f right %.4f\n", c.x, c.z, left, right);
-        const auto where = [&] { return ::testing::Message() << "at (" << c.x << ", 0, " << c.z << "): " << left
-                                                             << " / " << right; };
+        const auto where = [&] {
+            return ::testing::Message() << "at (" << c.x << ", 0, " << c.z << "): " << left << " / " << right;
+        };
         EXPECT_EQ(left > 1.5 * right, c.leftLouder) << where();
         EXPECT_EQ(right > 1.5 * left, c.rightLouder) << where();
     }
@@ -82,7 +85,10 @@ TEST_F(HeardBackEnd, ASourceComingCloserSoundsHigherByThePhysicalShift) {
     const double atRest = Listen(*this, *channel, *tone, [] {}).ToneFrequency();
     std::printf("  tone at rest %.1f Hz\n", atRest);
     EXPECT_NEAR(atRest, 440, 10);
-    struct Case { const char* what; float position[3], velocity[3], factor; };
+    struct Case {
+        const char* what;
+        float position[3], velocity[3], factor;
+    };
     const Case cases[] = {
         {"coming along x", {-10, 1, 0}, {5, 0, 0}, 7},
         {"going along x", {10, 1, 0}, {5, 0, 0}, 7},
@@ -96,10 +102,10 @@ TEST_F(HeardBackEnd, ASourceComingCloserSoundsHigherByThePhysicalShift) {
     };
     for (const Case& c : cases) {
         const double heard = Listen(*this, *channel, *tone, [&] {
-            channel->SetPosition(c.position[0], c.position[1], c.position[2]);
-            channel->SetDopplerFactor(c.factor);
-            channel->SetVelocity(c.velocity[0], c.velocity[1], c.velocity[2]);
-        }).ToneFrequency();
+                                 channel->SetPosition(c.position[0], c.position[1], c.position[2]);
+                                 channel->SetDopplerFactor(c.factor);
+                                 channel->SetVelocity(c.velocity[0], c.velocity[1], c.velocity[2]);
+                             }).ToneFrequency();
         const double expected = physics::PitchRatio(c.position, c.velocity, c.factor);
         std::printf("  %s: %.1f Hz, ratio %.3f (physics %.3f)\n", c.what, heard, heard / atRest, expected);
         EXPECT_NEAR(heard / atRest, expected, 0.02) << c.what;
@@ -115,7 +121,10 @@ TEST_F(HeardBackEnd, VolumeIsInHundredthsOfADecibelAndNeverAboveFull) {
     };
     const double full = level(0);
     ASSERT_GT(full, 0);
-    struct Case { std::int32_t volume; double decibels; };
+    struct Case {
+        std::int32_t volume;
+        double decibels;
+    };
     for (const Case& c : {Case{-600, -6}, Case{600, -6}, Case{-700, -7}, Case{700, -7}, Case{-2000, -20},
                           Case{2147483647, -100}, Case{-2147483647 - 1, -100}}) {
         const double heard = level(c.volume);
@@ -132,7 +141,11 @@ TEST_F(HeardBackEnd, RepeatCountsPlayTheSampleOneMoreTime) {
     const double copyFrames = 0.1 * kCaptureRate;
     auto burst = audio->LoadSegment(WriteWave("burst.wav", soundmeasure::Tone(1000, 0.1)));
     // A new segment plays twice.
-    struct Case { bool set; std::uint32_t repeats; double plays; };
+    struct Case {
+        bool set;
+        std::uint32_t repeats;
+        double plays;
+    };
     for (const Case& c : {Case{false, 0, 2}, Case{true, 0, 1}, Case{true, 2, 3}, Case{true, 1, 2}}) {
         if (c.set) burst->SetRepeats(c.repeats);
         const std::uint64_t mark = Mark();
@@ -146,7 +159,8 @@ TEST_F(HeardBackEnd, RepeatCountsPlayTheSampleOneMoreTime) {
     }
     // Forever goes on until the stop, however short the sample.
     burst->LoopForever();
-    const Capture looped = Listen(*this, *channel, *burst, [] {}, 0.8);
+    const Capture looped = Listen(
+        *this, *channel, *burst, [] {}, 0.8);
     std::printf("  forever: %.2f plays before the stop\n", looped.SoundingFrames() / copyFrames);
     EXPECT_GT(looped.SoundingFrames() / copyFrames, 5.0);
 }

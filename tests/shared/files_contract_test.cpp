@@ -47,8 +47,9 @@ protected:
     // A listing without the "." and ".." that some systems report, in order.
     static std::vector<std::string> Names(const std::string& folder) {
         std::vector<std::string> names = ListFolder(folder);
-        names.erase(std::remove_if(names.begin(), names.end(), [](const std::string& n) { return n == "." || n == ".."; }),
-                    names.end());
+        names.erase(
+            std::remove_if(names.begin(), names.end(), [](const std::string& n) { return n == "." || n == ".."; }),
+            names.end());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -130,7 +131,10 @@ TEST_F(FilesContract, FilesAndFoldersAreToldApart) {
     Write(At("file"), "f");
     Write(At("empty"), "");
     fs::create_directory(At("folder"));
-    struct Case { const char* name; bool file, folder; } const cases[] = {
+    struct Case {
+        const char* name;
+        bool file, folder;
+    } const cases[] = {
         {"file", true, false}, {"empty", true, false}, {"folder", false, true}, {"missing", false, false}};
     for (const Case& c : cases) {
         EXPECT_EQ(FileExists(At(c.name)), c.file) << c.name;

@@ -155,8 +155,11 @@ TYPED_TEST_P(RegistryContract, EveryDwordRoundTrips) {
 
 TYPED_TEST_P(RegistryContract, BooleansLookAtTheLowEightBits) {
     const std::string settings = this->Key("Settings");
-    struct { std::uint32_t stored; bool on; } cases[] = {{0, false}, {1, true}, {2, true}, {256, false}, {257, true},
-                                                         {0xFFFFFF00u, false}, {0xFFFFFFFFu, true}};
+    struct {
+        std::uint32_t stored;
+        bool on;
+    } cases[] = {{0, false},           {1, true},          {2, true}, {256, false}, {257, true},
+                 {0xFFFFFF00u, false}, {0xFFFFFFFFu, true}};
     auto key = this->Store().CreateKey(RegistryRoot::CurrentUser, settings);
     ASSERT_TRUE(key);
     for (const auto& c : cases) {

@@ -96,9 +96,12 @@ protected:
 TYPED_TEST_SUITE_P(RenderDeviceContract);
 
 TYPED_TEST_P(RenderDeviceContract, BuffersOfNoBytesOrAbsurdSizesAreRefused) {
-    struct Case { std::uint32_t length; bool made, checked; } const cases[] = {
-        {0, false, false}, {1, true, false}, {kVertexBytes, true, false}, {6 * kVertexBytes, true, false},
-        {0xFFFFFFFFu, false, true}, {0xFFFFFFF0u, false, true}};
+    struct Case {
+        std::uint32_t length;
+        bool made, checked;
+    } const cases[] = {{0, false, false},           {1, true, false},
+                       {kVertexBytes, true, false}, {6 * kVertexBytes, true, false},
+                       {0xFFFFFFFFu, false, true},  {0xFFFFFFF0u, false, true}};
     for (const Case& c : cases) {
         if (c.checked && !TypeParam::kChecksRanges) continue;
         std::shared_ptr<IRenderVertexBuffer> buffer;
@@ -112,9 +115,12 @@ TYPED_TEST_P(RenderDeviceContract, LocksStayInsideTheBuffer) {
     std::shared_ptr<IRenderVertexBuffer> buffer;
     ASSERT_EQ(this->D().CreateVertexBuffer(100, 0, kContractFvf, D3DPOOL_MANAGED, buffer), D3D_OK);
     // Size 0 locks from the offset to the end.
-    struct Case { std::uint32_t offset, size; bool ok; } const cases[] = {
-        {0, 0, true},     {0, 100, true},    {40, 0, true},   {99, 1, true},
-        {0, 101, false},  {50, 51, false},   {101, 0, false}, {0xFFFFFFF0u, 0x20, false},
+    struct Case {
+        std::uint32_t offset, size;
+        bool ok;
+    } const cases[] = {
+        {0, 0, true},    {0, 100, true},  {40, 0, true},   {99, 1, true},
+        {0, 101, false}, {50, 51, false}, {101, 0, false}, {0xFFFFFFF0u, 0x20, false},
     };
     for (const Case& c : cases) {
         if (!c.ok && !TypeParam::kChecksRanges) continue;
@@ -176,7 +182,10 @@ TYPED_TEST_P(RenderDeviceContract, DrawsThatWouldReadPastTheBufferAreRefused) {
         ASSERT_TRUE(buffer);
         EXPECT_LT(this->Draw(buffer.get(), 2), 0) << "outside a scene";
         ASSERT_EQ(this->D().BeginScene(), D3D_OK);
-        struct Case { const char* what; std::uint32_t triangles, start, stride; } const cases[] = {
+        struct Case {
+            const char* what;
+            std::uint32_t triangles, start, stride;
+        } const cases[] = {
             {"one triangle too many", 3, 0, kVertexBytes},
             {"start past the end", 2, 1, kVertexBytes},
             {"stride shorter than the vertex", 2, 0, 20},

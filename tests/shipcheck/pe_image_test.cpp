@@ -11,9 +11,16 @@ namespace {
 // holding an import directory for `dlls`.
 std::vector<std::uint8_t> MakeImage(bool pe32Plus, const std::vector<std::string>& dlls) {
     std::vector<std::uint8_t> b(0x400, 0);
-    auto put16 = [&](std::size_t at, std::uint16_t v) { b[at] = v & 0xFF; b[at + 1] = v >> 8; };
-    auto put32 = [&](std::size_t at, std::uint32_t v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); };
-    b[0] = 'M'; b[1] = 'Z';
+    auto put16 = [&](std::size_t at, std::uint16_t v) {
+        b[at] = v & 0xFF;
+        b[at + 1] = v >> 8;
+    };
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    };
+    b[0] = 'M';
+    b[1] = 'Z';
     put32(0x3C, 0x80);
     put32(0x80, 0x00004550);
     put16(0x84, pe32Plus ? kMachineAmd64 : kMachineI386);
@@ -23,18 +30,20 @@ std::vector<std::uint8_t> MakeImage(bool pe32Plus, const std::vector<std::string
     put16(0x96, 0x0102 | kLargeAddressAware);
     const std::size_t opt = 0x98;
     put16(opt, pe32Plus ? 0x20B : 0x10B);
-    put16(opt + 40, 6); put16(opt + 42, 1);
-    put16(opt + 48, 6); put16(opt + 50, 1);
+    put16(opt + 40, 6);
+    put16(opt + 42, 1);
+    put16(opt + 48, 6);
+    put16(opt + 50, 1);
     put16(opt + 68, kSubsystemGui);
     const std::size_t dirs = opt + (pe32Plus ? 112 : 96);
     put32(dirs - 4, 16);
     put32(dirs + 8, 0x1000);  // import directory RVA
     const std::size_t section = opt + optionalSize;
     std::memcpy(&b[section], ".idata", 6);
-    put32(section + 8, 0x200);   // virtual size
-    put32(section + 12, 0x1000); // RVA
-    put32(section + 16, 0x200);  // raw size
-    put32(section + 20, 0x200);  // raw offset
+    put32(section + 8, 0x200);    // virtual size
+    put32(section + 12, 0x1000);  // RVA
+    put32(section + 16, 0x200);   // raw size
+    put32(section + 20, 0x200);   // raw offset
     std::size_t name = 0x200 + 20 * (dlls.size() + 1);
     for (std::size_t i = 0; i < dlls.size(); ++i) {
         put32(0x200 + 20 * i + 12, static_cast<std::uint32_t>(0x1000 + name - 0x200));
@@ -68,8 +77,14 @@ TEST(PeImage, EveryCutOrDamageIsAnErrorNotACrash) {
         EXPECT_FALSE(ParsePeImage(cut, error)) << "cut at " << size;
         EXPECT_FALSE(error.empty());
     }
-    struct { const char* what; std::size_t at; std::uint8_t value; } damage[] = {
-        {"MZ", 0, 'X'}, {"PE signature", 0x80, 'Q'}, {"magic", 0x98, 0x77},
+    struct {
+        const char* what;
+        std::size_t at;
+        std::uint8_t value;
+    } damage[] = {
+        {"MZ", 0, 'X'},
+        {"PE signature", 0x80, 'Q'},
+        {"magic", 0x98, 0x77},
         {"import RVA outside the section", 0x98 + 96 + 8 + 2, 0x40},
         {"DLL name RVA outside the section", 0x200 + 12 + 1, 0x70},
         {"section count beyond the file", 0x87, 0x70},

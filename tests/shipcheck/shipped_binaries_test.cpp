@@ -24,8 +24,8 @@ constexpr const char* kOldestName = "Windows 7";
 
 // DLLs that Windows 7 and every later Windows ship in the system folder, 32-bit.
 const std::set<std::string> kSystemDlls = {
-    "advapi32.dll", "comctl32.dll", "gdi32.dll",    "kernel32.dll", "msvcrt.dll",
-    "ole32.dll",    "oleaut32.dll", "shell32.dll",  "user32.dll",   "winmm.dll",
+    "advapi32.dll", "comctl32.dll", "gdi32.dll",   "kernel32.dll", "msvcrt.dll",
+    "ole32.dll",    "oleaut32.dll", "shell32.dll", "user32.dll",   "winmm.dll",
 };
 
 std::string Lower(std::string s) {
@@ -64,7 +64,11 @@ TEST(ShippedBinaries, EveryWindowsBinaryIs32Bit) {
 TEST(ShippedBinaries, SaverAndLoaderStartOnTheOldestSupportedWindows) {
     const fs::path bin = ProductBin();
     ASSERT_FALSE(bin.empty()) << "VTL_PRODUCT_BIN is not set";
-    struct { const char* file; bool dll; std::set<std::string> extraDlls; } shipped[] = {
+    struct {
+        const char* file;
+        bool dll;
+        std::set<std::string> extraDlls;
+    } shipped[] = {
         {"vtl3d.scr", false, {}},
         // The texture loader decodes pictures through the Windows Imaging Component.
         {"d3d8ex.dll", true, {"windowscodecs.dll"}},
@@ -105,8 +109,7 @@ TEST(ShippedBinaries, ReadmeStatesTheOldestSupportedWindows) {
     text << readme.rdbuf();
     std::ostringstream expected;
     expected << kOldestName << " (" << kOldestMajor << "." << kOldestMinor << ")";
-    EXPECT_NE(text.str().find(expected.str()), std::string::npos)
-        << "README does not say \"" << expected.str() << "\"";
+    EXPECT_NE(text.str().find(expected.str()), std::string::npos) << "README does not say \"" << expected.str() << "\"";
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ inline double Dot(const Vec& a, const Vec& b) { return a.x * b.x + a.y * b.y + a
 
 // Pitch ratio heard by a listener at `listener` moving with `listenerVelocity` from a
 // source at `source` moving with `sourceVelocity`.
-inline double PitchRatio(const Vec& source, const Vec& sourceVelocity, const Vec& listener,
-                         const Vec& listenerVelocity, double factor) {
+inline double PitchRatio(const Vec& source, const Vec& sourceVelocity, const Vec& listener, const Vec& listenerVelocity,
+                         double factor) {
     const Vec toListener{listener.x - source.x, listener.y - source.y, listener.z - source.z};
     const double distance = std::sqrt(Dot(toListener, toListener));
     // Where the two meet there is no line of sight, and no shift.

@@ -10,9 +10,7 @@
 
 namespace vtl::pixeltest {
 
-Rgb ToRgb(std::uint32_t argb) {
-    return Rgb{int((argb >> 16) & 0xFF), int((argb >> 8) & 0xFF), int(argb & 0xFF)};
-}
+Rgb ToRgb(std::uint32_t argb) { return Rgb{int((argb >> 16) & 0xFF), int((argb >> 8) & 0xFF), int(argb & 0xFF)}; }
 
 ::testing::AssertionResult Near(std::uint32_t argb, Rgb want, int tolerance) {
     const Rgb got = ToRgb(argb);
@@ -24,8 +22,8 @@ Rgb ToRgb(std::uint32_t argb) {
                   << ") want (" << want.r << "," << want.g << "," << want.b << ") +-" << tolerance << "\n";
     }
     if (near) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got (" << got.r << "," << got.g << "," << got.b << "), want ("
-                                         << want.r << "," << want.g << "," << want.b << ") +-" << tolerance;
+    return ::testing::AssertionFailure() << "got (" << got.r << "," << got.g << "," << got.b << "), want (" << want.r
+                                         << "," << want.g << "," << want.b << ") +-" << tolerance;
 }
 
 void PixelFrame::StartFrame(D3DCOLOR clear) {

@@ -58,7 +58,8 @@ PcmWave Tone(double frequency, double seconds, std::uint32_t rate, double amplit
     const auto frames = static_cast<std::size_t>(seconds * rate);
     wave.data.resize(frames * 2);
     for (std::size_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<std::int16_t>(std::lround(amplitude * 32767 * std::sin(2 * 3.14159265358979323846 * frequency * i / rate)));
+        const auto v = static_cast<std::int16_t>(
+            std::lround(amplitude * 32767 * std::sin(2 * 3.14159265358979323846 * frequency * i / rate)));
         wave.data[2 * i] = static_cast<std::uint8_t>(v);
         wave.data[2 * i + 1] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8);
     }

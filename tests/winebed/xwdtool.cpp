@@ -44,8 +44,8 @@ Picture ReadXwd(const std::string& path) {
     std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const auto field = [&](int i) { return Be32(b, static_cast<std::size_t>(i) * 4); };
     const std::uint32_t headerSize = field(0), format = field(2), width = field(4), height = field(5),
-                        byteOrder = field(7), bitsPerPixel = field(11), bytesPerLine = field(12),
-                        redMask = field(14), greenMask = field(15), blueMask = field(16), colormapEntries = field(19);
+                        byteOrder = field(7), bitsPerPixel = field(11), bytesPerLine = field(12), redMask = field(14),
+                        greenMask = field(15), blueMask = field(16), colormapEntries = field(19);
     if (format != 2 || (bitsPerPixel != 32 && bitsPerPixel != 24) || width > 16384 || height > 16384)
         throw std::runtime_error("unsupported xwd picture");
     const std::size_t data = headerSize + std::size_t{colormapEntries} * 12;

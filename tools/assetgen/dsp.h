@@ -18,18 +18,18 @@ inline int Samples(double seconds) { return static_cast<int>(seconds * kSampleRa
 // Audio-cookbook biquad in transposed direct form II; coefficients may be
 // changed while it runs (slowly moving formants and sweeps).
 struct Biquad {
-  double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
-  double z1 = 0, z2 = 0;
+    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+    double z1 = 0, z2 = 0;
 
-  double Run(double x) {
-    const double y = b0 * x + z1;
-    z1 = b1 * x - a1 * y + z2;
-    z2 = b2 * x - a2 * y;
-    return y;
-  }
-  void SetLowPass(double hz, double q);
-  void SetHighPass(double hz, double q);
-  void SetBandPass(double hz, double q);  // 0 dB at the centre
+    double Run(double x) {
+        const double y = b0 * x + z1;
+        z1 = b1 * x - a1 * y + z2;
+        z2 = b2 * x - a2 * y;
+        return y;
+    }
+    void SetLowPass(double hz, double q);
+    void SetHighPass(double hz, double q);
+    void SetBandPass(double hz, double q);  // 0 dB at the centre
 };
 
 Biquad LowPass(double hz, double q = 0.7071);
@@ -56,9 +56,9 @@ void Normalise(Signal& signal, double peak);
 
 // Attack-decay envelope value at time t (seconds) of an event starting at 0.
 inline double Percussive(double t, double attack, double decay) {
-  if (t < 0) return 0;
-  if (t < attack) return t / attack;
-  return det::Exp(-(t - attack) / decay);
+    if (t < 0) return 0;
+    if (t < attack) return t / attack;
+    return det::Exp(-(t - attack) / decay);
 }
 
 // The signal as 16-bit mono PCM at kSampleRate, full scale at magnitude 1, rounded and

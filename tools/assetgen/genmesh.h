@@ -13,10 +13,10 @@ namespace vtl::sdf {
 // texture coordinates are parallel arrays. Front faces run clockwise seen from
 // outside in a left-handed frame, i.e. Cross(p1 - p0, p2 - p0) points outward.
 struct GenMesh {
-  std::vector<Vec3> positions;
-  std::vector<Vec3> normals;
-  std::vector<std::array<double, 2>> uvs;
-  std::vector<std::array<int, 3>> triangles;
+    std::vector<Vec3> positions;
+    std::vector<Vec3> normals;
+    std::vector<std::array<double, 2>> uvs;
+    std::vector<std::array<int, 3>> triangles;
 };
 
 // Drops every piece of the surface but the one with the most triangles: specks

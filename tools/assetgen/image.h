@@ -10,8 +10,8 @@ namespace vtl {
 
 // Packed 8-bit RGB, rows top-down, no padding: rgb.size() == width * height * 3.
 struct RgbImage {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> rgb;
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> rgb;
 };
 
 // 24-bit uncompressed bottom-up BMP, the form every Windows loader and the engine's

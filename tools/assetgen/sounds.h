@@ -10,9 +10,9 @@
 namespace vtl {
 
 struct SoundAsset {
-  std::string fileName;
-  bool loops;
-  dsp::Signal signal;
+    std::string fileName;
+    bool loops;
+    dsp::Signal signal;
 };
 
 // Every sound of the sound pack, in pack order.

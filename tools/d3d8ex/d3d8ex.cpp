@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr UINT kDefault = 0xFFFFFFFFu;  // D3DX_DEFAULT
+constexpr UINT kDefault = 0xFFFFFFFFu;                               // D3DX_DEFAULT
 constexpr HRESULT kInvalidData = static_cast<HRESULT>(0x88760B59u);  // D3DXERR_INVALIDDATA
 
 }  // namespace
@@ -37,12 +37,11 @@ struct D3DXIMAGE_INFO {
 // Exported by d3d8ex.def under their plain names only, as the published library
 // exports them; a 32-bit __declspec(dllexport) would add the decorated "...@56" too.
 extern "C" {
-HRESULT WINAPI D3DXCreateTextureFromFileExA(
-    IDirect3DDevice8* pDevice, LPCSTR pSrcFile, UINT Width, UINT Height, UINT MipLevels, DWORD Usage,
-    D3DFORMAT Format, D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
-    PALETTEENTRY* pPalette, IDirect3DTexture8** ppTexture);
-HRESULT WINAPI D3DXCreateTextureFromFileA(IDirect3DDevice8* pDevice, LPCSTR pSrcFile,
-                                          IDirect3DTexture8** ppTexture);
+HRESULT WINAPI D3DXCreateTextureFromFileExA(IDirect3DDevice8* pDevice, LPCSTR pSrcFile, UINT Width, UINT Height,
+                                            UINT MipLevels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
+                                            DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
+                                            PALETTEENTRY* pPalette, IDirect3DTexture8** ppTexture);
+HRESULT WINAPI D3DXCreateTextureFromFileA(IDirect3DDevice8* pDevice, LPCSTR pSrcFile, IDirect3DTexture8** ppTexture);
 }
 
 namespace {

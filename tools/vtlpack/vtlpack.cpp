@@ -75,7 +75,8 @@ int Create(const std::string& out, const std::vector<std::string>& paths) {
         if (size < 0 || size > std::numeric_limits<std::int32_t>::max()) return Fail(path + " is too large");
         inputs.push_back({path, name, static_cast<std::int32_t>(size)});
     }
-    if (inputs.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) return Fail("too many files");
+    if (inputs.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        return Fail("too many files");
 
     FileHandle pack = CreateFileExclusive(out);
     if (!pack) return Fail("cannot create " + out);

@@ -12,9 +12,9 @@ namespace vtl {
 class ISaverHost {
 public:
     virtual ~ISaverHost() = default;
-    virtual bool VerifyPassword() = 0;     // true: the saver may end
+    virtual bool VerifyPassword() = 0;  // true: the saver may end
     virtual void StopFrameTimer() = 0;
-    virtual void ShowCursor() = 0;         // one increment of the display counter
+    virtual void ShowCursor() = 0;  // one increment of the display counter
     virtual void PostQuit() = 0;
     // 100 ms, then UnblockInput(); false when no timer could be started.
     virtual bool StartUnblockTimer() = 0;

@@ -16,7 +16,7 @@ namespace {
 // and the display-mode settings earlier versions of this hack accepted: the display
 // mode is never changed on Linux, so they stay accepted and do nothing.
 const char* const kIgnoredWithValue[] = {"visual", "delay", "video-mode"};
-const char* const kIgnoredAlone[] = {"install", "no-install", "sync", "no-sync", "mono",
+const char* const kIgnoredAlone[] = {"install",          "no-install",         "sync", "no-sync", "mono",
                                      "use-current-mode", "no-use-current-mode"};
 
 // "-name" or "--name" -> "name"; anything else -> empty.

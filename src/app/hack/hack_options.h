@@ -17,8 +17,8 @@ enum class HackTarget { OwnWindow, Root, WindowId };
 
 struct HackOptions {
     HackTarget target = HackTarget::OwnWindow;
-    std::uint64_t windowId = 0;  // HackTarget::WindowId
-    std::string display;         // -display; empty: $DISPLAY
+    std::uint64_t windowId = 0;     // HackTarget::WindowId
+    std::string display;            // -display; empty: $DISPLAY
     int width = 800, height = 600;  // -geometry, for a window of its own
     bool help = false;
     // Setting name -> value, in the order given; later options win.

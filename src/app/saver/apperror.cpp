@@ -12,8 +12,8 @@
 
 namespace vtl {
 
-std::string FormatApplicationError(const std::string& typeName, const std::string& moduleName,
-                                   std::uintptr_t address, const std::string& message) {
+std::string FormatApplicationError(const std::string& typeName, const std::string& moduleName, std::uintptr_t address,
+                                   const std::string& message) {
     char hex[32];
     std::snprintf(hex, sizeof hex, "%08" PRIXPTR, address);
     std::string text = "Exception " + typeName + " in module " + moduleName + " at " + hex + ".\n" + message;
@@ -25,8 +25,7 @@ namespace {
 
 std::string Demangled(const std::type_info& type) {
     int status = 0;
-    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
-                                                std::free);
+    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
     std::string text = status == 0 && name ? name.get() : type.name();
     if (text.rfind("std::", 0) == 0) text.erase(0, 5);
     return text;

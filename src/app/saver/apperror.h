@@ -12,8 +12,8 @@ inline constexpr const char* kApplicationErrorCaption = "Application Error";
 // when the message does not already end with one. The address of the 32-bit program
 // is exactly eight hexadecimal digits; a native 64-bit build that needs more keeps
 // them all, since a cut address would point somewhere else.
-std::string FormatApplicationError(const std::string& typeName, const std::string& moduleName,
-                                   std::uintptr_t address, const std::string& message);
+std::string FormatApplicationError(const std::string& typeName, const std::string& moduleName, std::uintptr_t address,
+                                   const std::string& message);
 
 // Type name, raise address and message of any caught exception.
 struct ErrorReport {

@@ -24,8 +24,8 @@ struct ScreenRect {
 };
 
 struct SaverLayout {
-    ScreenRect scene;                 // the primary monitor, from the origin
-    std::vector<ScreenRect> covers;   // one per other monitor, in the order given
+    ScreenRect scene;                // the primary monitor, from the origin
+    std::vector<ScreenRect> covers;  // one per other monitor, in the order given
 };
 
 // `monitors` as the system lists them, in any order; `primaryWidth` × `primaryHeight`
@@ -33,7 +33,6 @@ struct SaverLayout {
 // A monitor that shows only what the scene already covers (the primary itself, or a
 // clone of it) gets no cover; one that overlaps the scene in part gets a cover that
 // must stay beneath the scene. Empty rectangles and repeats are dropped.
-SaverLayout LayOutSaver(const std::vector<ScreenRect>& monitors, std::int32_t primaryWidth,
-                        std::int32_t primaryHeight);
+SaverLayout LayOutSaver(const std::vector<ScreenRect>& monitors, std::int32_t primaryWidth, std::int32_t primaryHeight);
 
 }  // namespace vtl

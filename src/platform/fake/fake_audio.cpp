@@ -102,7 +102,11 @@ public:
     }
 
 private:
-    static void Set(float* v, float x, float y, float z) { v[0] = x; v[1] = y; v[2] = z; }
+    static void Set(float* v, float x, float y, float z) {
+        v[0] = x;
+        v[1] = y;
+        v[2] = z;
+    }
     FakeChannelState& State() { return world_.channels[index_]; }
     // A segment of another back end is refused, as the real ones refuse it.
     FakeSegment* Mine(TDMSegment& segment) {

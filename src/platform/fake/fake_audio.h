@@ -24,9 +24,9 @@ struct FakeChannelState {
 
 struct FakeAudioWorld {
     // Planted failures.
-    bool failCreate = false;                // the back end itself cannot be made
-    int failPerformanceNumber = 0;          // this channel (1 = first made) cannot be made
-    std::set<std::string> failingFiles;     // file names (no folder) that do not load
+    bool failCreate = false;             // the back end itself cannot be made
+    int failPerformanceNumber = 0;       // this channel (1 = first made) cannot be made
+    std::set<std::string> failingFiles;  // file names (no folder) that do not load
     // Off: every file loads that is not planted as failing, so tests may name files
     // that are not there. On: files are read as the real back ends read them, and
     // anything but a PCM wave (missing, unreadable, another format) does not load.
@@ -45,6 +45,5 @@ struct FakeAudioWorld {
 
     AudioFactory Factory();
 };
-
 
 }  // namespace vtl

@@ -12,8 +12,8 @@ namespace vtl {
 
 class ScriptedRandom : public IRandom {
 public:
-    std::deque<double> script;        // whole numbers for Random(n), reals for RandomReal()
-    std::vector<std::string> draws;   // "Randomize", "Random(100)", "Random()"
+    std::deque<double> script;       // whole numbers for Random(n), reals for RandomReal()
+    std::vector<std::string> draws;  // "Randomize", "Random(100)", "Random()"
 
     void Randomize() override { draws.push_back("Randomize"); }
     std::int32_t Random(std::int32_t n) override {

@@ -76,12 +76,10 @@ void FakeRegistry::Set(RegistryRoot root, const std::string& path, const std::st
     keys_[Id(root, path)].values[Lower(name)] = std::move(value);
 }
 
-bool FakeRegistry::HasKey(RegistryRoot root, const std::string& path) const {
-    return keys_.count(Id(root, path)) != 0;
-}
+bool FakeRegistry::HasKey(RegistryRoot root, const std::string& path) const { return keys_.count(Id(root, path)) != 0; }
 
 const FakeRegistry::Value* FakeRegistry::Get(RegistryRoot root, const std::string& path,
-                                              const std::string& name) const {
+                                             const std::string& name) const {
     auto key = keys_.find(Id(root, path));
     if (key == keys_.end()) return nullptr;
     auto value = key->second.values.find(Lower(name));

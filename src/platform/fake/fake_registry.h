@@ -28,7 +28,9 @@ public:
     int writeCount = 0;
 
 private:
-    struct Key { std::map<std::string, Value> values; };
+    struct Key {
+        std::map<std::string, Value> values;
+    };
     static std::string Id(RegistryRoot root, const std::string& path);
     std::map<std::string, Key> keys_;
     std::set<std::string> denied_;

@@ -84,8 +84,10 @@ void FakeTimers::Fire(Record& record) {
     try {
         record.handler(*record.timer);
     } catch (const std::exception& error) {
-        if (onError) onError(error);
-        else errors.push_back(error.what());
+        if (onError)
+            onError(error);
+        else
+            errors.push_back(error.what());
     }
 }
 

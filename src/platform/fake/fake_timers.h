@@ -15,7 +15,7 @@ class FakeTimers : public IMessageTimers {
 public:
     struct Record {
         std::uint32_t interval = 0;
-        std::uint64_t countdownStart = 0;  // fake time at which the running countdown began
+        std::uint64_t countdownStart = 0;      // fake time at which the running countdown began
         std::vector<std::uint32_t> intervals;  // every interval it ran with, the first included
         int fired = 0;
         bool alive = true;
@@ -39,7 +39,7 @@ public:
     std::size_t Count() const { return records_.size(); }
     std::size_t LiveCount() const;
 
-    EventErrorHandler onError;         // when empty, messages go to errors
+    EventErrorHandler onError;  // when empty, messages go to errors
     std::vector<std::string> errors;
     int processMessagesCalls = 0;
 

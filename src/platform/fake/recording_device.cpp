@@ -110,8 +110,8 @@ std::size_t RecordingLog::Count(const std::string& name) const {
 
 // --- RecordingVertexBuffer ---
 
-RecordingVertexBuffer::RecordingVertexBuffer(std::shared_ptr<RecordingLog> log, std::uint32_t length,
-                                             std::uint32_t fvf, std::uint32_t pool)
+RecordingVertexBuffer::RecordingVertexBuffer(std::shared_ptr<RecordingLog> log, std::uint32_t length, std::uint32_t fvf,
+                                             std::uint32_t pool)
     : log_(std::move(log)), id_(log_->NextId()), fvf_(fvf), pool_(pool), bytes_(length) {}
 
 HResult RecordingVertexBuffer::Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data,
@@ -166,8 +166,8 @@ HResult RecordingDevice::PresentTo(WindowHandle window) {
 HResult RecordingDevice::Clear(std::uint32_t rectCount, std::uint32_t flags, D3DCOLOR color, float z,
                                std::uint32_t stencil) {
     RecordedCall& call = log_->Record("Clear", {rectCount, flags, color, FloatBits(z), stencil});
-    call.text = "Clear(" + std::to_string(rectCount) + "," + std::to_string(flags) + "," + std::to_string(color) +
-                "," + FloatText(z) + "," + std::to_string(stencil) + ")";
+    call.text = "Clear(" + std::to_string(rectCount) + "," + std::to_string(flags) + "," + std::to_string(color) + "," +
+                FloatText(z) + "," + std::to_string(stencil) + ")";
     return call.result;
 }
 
@@ -251,11 +251,12 @@ bool RecordingDevice::DrawFits(std::uint32_t type, std::uint32_t startVertex, st
     const std::uint64_t n = primitiveCount;
     std::uint64_t vertices = 0;
     switch (type) {
-        case 1: vertices = n; break;          // points
-        case 2: vertices = 2 * n; break;      // lines
-        case 3: vertices = n + 1; break;      // a line strip
-        case 4: vertices = 3 * n; break;      // triangles
-        case 5: case 6: vertices = n + 2; break;  // a triangle strip or fan
+        case 1: vertices = n; break;      // points
+        case 2: vertices = 2 * n; break;  // lines
+        case 3: vertices = n + 1; break;  // a line strip
+        case 4: vertices = 3 * n; break;  // triangles
+        case 5:
+        case 6: vertices = n + 2; break;  // a triangle strip or fan
         default: return false;
     }
     if (primitiveCount == 0) return true;

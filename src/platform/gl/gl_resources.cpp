@@ -15,8 +15,7 @@ constexpr std::uint32_t kMaxBufferBytes = 256u << 20;
 }  // namespace
 
 void DrainErrors() {
-    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
-    }
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {}
 }
 
 GlVertexBuffer::GlVertexBuffer(std::shared_ptr<Shared> shared, GLuint name, std::uint32_t length, std::uint32_t pool)
@@ -87,8 +86,8 @@ HResult MakeVertexBuffer(const std::shared_ptr<Shared>& shared, std::uint32_t le
     return D3D_OK;
 }
 
-HResult MakeTexture(const std::shared_ptr<Shared>& shared, const std::vector<Level>& levels,
-                    std::uint32_t format, std::uint32_t maxSide, std::shared_ptr<IRenderTexture>& texture) {
+HResult MakeTexture(const std::shared_ptr<Shared>& shared, const std::vector<Level>& levels, std::uint32_t format,
+                    std::uint32_t maxSide, std::shared_ptr<IRenderTexture>& texture) {
     texture.reset();
     if (levels.empty() || (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8)) return D3DERR_INVALIDCALL;
     for (std::size_t i = 0; i < levels.size(); ++i) {

@@ -78,7 +78,7 @@ HResult MakeVertexBuffer(const std::shared_ptr<Shared>& shared, std::uint32_t le
                          std::shared_ptr<IRenderVertexBuffer>& buffer);
 
 // A texture holding the levels (see detail::CreateTexture), no side above maxSide.
-HResult MakeTexture(const std::shared_ptr<Shared>& shared, const std::vector<Level>& levels,
-                    std::uint32_t format, std::uint32_t maxSide, std::shared_ptr<IRenderTexture>& texture);
+HResult MakeTexture(const std::shared_ptr<Shared>& shared, const std::vector<Level>& levels, std::uint32_t format,
+                    std::uint32_t maxSide, std::shared_ptr<IRenderTexture>& texture);
 
 }  // namespace vtl::gl::detail

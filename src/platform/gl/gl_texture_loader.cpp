@@ -79,7 +79,8 @@ bool DecodeJpeg(const std::vector<std::uint8_t>& bytes, Level& image) {
         if (jpeg_read_scanlines(&info, rows, 1) != 1) break;
         std::uint32_t* out = &image.pixels[y * image.width];
         for (std::uint32_t x = 0; x < image.width; ++x)
-            out[x] = 0xFF000000u | std::uint32_t(row[3 * x]) << 16 | std::uint32_t(row[3 * x + 1]) << 8 | row[3 * x + 2];
+            out[x] =
+                0xFF000000u | std::uint32_t(row[3 * x]) << 16 | std::uint32_t(row[3 * x + 1]) << 8 | row[3 * x + 2];
     }
     // A file that ends early keeps the rows it had, as decoders do; a file without one
     // whole row is not a picture.

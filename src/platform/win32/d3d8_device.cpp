@@ -148,9 +148,9 @@ public:
                          std::shared_ptr<IRenderDevice>& device) override {
         IDirect3DDevice8* created = nullptr;
         if (FaultInjected("device")) return D3DERR_NOTAVAILABLE;
-        const HRESULT hr = ref_.ptr->CreateDevice(adapter, static_cast<D3DDEVTYPE>(deviceType),
-                                                  static_cast<HWND>(focusWindow), behaviorFlags,
-                                                  reinterpret_cast<::D3DPRESENT_PARAMETERS*>(&params), &created);
+        const HRESULT hr =
+            ref_.ptr->CreateDevice(adapter, static_cast<D3DDEVTYPE>(deviceType), static_cast<HWND>(focusWindow),
+                                   behaviorFlags, reinterpret_cast<::D3DPRESENT_PARAMETERS*>(&params), &created);
         if (SUCCEEDED(hr) && created) device = std::make_shared<D3D8Device>(created);
         return hr;
     }
@@ -166,8 +166,7 @@ Direct3DCreate8Fn EntryPoint() {
     static const Direct3DCreate8Fn entry = [] {
         HMODULE library = win32::LoadSystemLibrary(L"D3d8.dll");
         if (!library) return Direct3DCreate8Fn(nullptr);
-        return reinterpret_cast<Direct3DCreate8Fn>(
-            reinterpret_cast<void*>(GetProcAddress(library, "Direct3DCreate8")));
+        return reinterpret_cast<Direct3DCreate8Fn>(reinterpret_cast<void*>(GetProcAddress(library, "Direct3DCreate8")));
     }();
     return entry;
 }

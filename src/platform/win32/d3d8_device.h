@@ -13,7 +13,7 @@ namespace vtl::win32 {
 std::shared_ptr<IRenderD3D> CreateD3D8(std::uint32_t sdkVersion);
 
 // Wrap a COM object, taking over one reference of it.
-std::shared_ptr<IRenderTexture> AdoptD3D8Texture(void* texture);   // IDirect3DTexture8*
-std::shared_ptr<IRenderDevice> AdoptD3D8Device(void* device);      // IDirect3DDevice8*
+std::shared_ptr<IRenderTexture> AdoptD3D8Texture(void* texture);  // IDirect3DTexture8*
+std::shared_ptr<IRenderDevice> AdoptD3D8Device(void* device);     // IDirect3DDevice8*
 
 }  // namespace vtl::win32

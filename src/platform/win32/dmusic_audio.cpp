@@ -158,9 +158,8 @@ public:
         comResult_ = CoInitialize(nullptr);
         if (comResult_ == S_FALSE) CoUninitialize();  // already initialised: keep no reference of our own
         if (comResult_ != S_OK && comResult_ != S_FALSE) throw EGeneral(kMsgCannotInitCom);
-        if (FaultInjected("com") ||
-            CoCreateInstance(kClsidLoader, nullptr, kInProcess, kIidLoader8, reinterpret_cast<void**>(&loader_)) !=
-                S_OK) {
+        if (FaultInjected("com") || CoCreateInstance(kClsidLoader, nullptr, kInProcess, kIidLoader8,
+                                                     reinterpret_cast<void**>(&loader_)) != S_OK) {
             loader_ = nullptr;
             throw EDirectAudio(kMsgCannotCreateLoader);
         }
@@ -178,7 +177,8 @@ public:
         if (MultiByteToWideChar(CP_UTF8, 0, fileName.c_str(), -1, wide, static_cast<int>(kWideNameBuffer)) == 0)
             throw failure;
         IDirectMusicSegment8* segment = nullptr;
-        const HRESULT hr = loader_->LoadObjectFromFile(kClsidSegment, kIidSegment8, wide, reinterpret_cast<void**>(&segment));
+        const HRESULT hr =
+            loader_->LoadObjectFromFile(kClsidSegment, kIidSegment8, wide, reinterpret_cast<void**>(&segment));
         if ((hr != S_OK && hr != DMUS_S_PARTIALLOAD) || !segment) {
             ReleaseRef(segment);
             throw failure;

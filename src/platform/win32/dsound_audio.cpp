@@ -188,8 +188,7 @@ public:
     std::unique_ptr<TDMSegment> LoadSegment(const std::string& fileName) override {
         const std::optional<PcmWave> wave = ReadPcmWaveFile(fileName);
         if (!wave) throw EDirectAudio(FormatMessage1(kMsgCannotCreateSegment, fileName));
-        return std::make_unique<DSoundSegment>(*this, ToMono16(*wave), wave->sampleRate,
-                                               FileNameOfPath(fileName));
+        return std::make_unique<DSoundSegment>(*this, ToMono16(*wave), wave->sampleRate, FileNameOfPath(fileName));
     }
     void StopAll() override {
         for (DSoundChannel* channel : channels_) channel->Stop();
@@ -273,8 +272,8 @@ AudioResult DSoundChannel::PlaySegment(TDMSegment& segment) {
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof desc;
-    desc.dwFlags = DSBCAPS_CTRL3D | DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLFREQUENCY | DSBCAPS_GLOBALFOCUS |
-                   DSBCAPS_GETCURRENTPOSITION2;
+    desc.dwFlags =
+        DSBCAPS_CTRL3D | DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLFREQUENCY | DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
     desc.dwBufferBytes = static_cast<DWORD>(bytes);
     desc.lpwfxFormat = &format;
     desc.guid3DAlgorithm = kGuidNull;

@@ -9,7 +9,7 @@ namespace {
 using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int /* MONITOR_DPI_TYPE */, UINT*, UINT*);
 using AdjustWindowRectExForDpiProc = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 using SetDialogDpiChangeBehaviorProc = BOOL(WINAPI*)(HWND, int, int);
-constexpr int kEffectiveDpi = 0;        // MDT_EFFECTIVE_DPI
+constexpr int kEffectiveDpi = 0;         // MDT_EFFECTIVE_DPI
 constexpr int kDialogDpiDisableAll = 1;  // DDC_DISABLE_ALL
 constexpr int kDialogDpiDisableResize = 2;
 constexpr int kDialogDpiDisableRelayout = 4;
@@ -32,10 +32,10 @@ UINT SystemDpi() {
 
 UINT MonitorDpi(HMONITOR monitor) {
     // Loaded once and kept: the process asks again on every DPI change.
-    static const auto getDpiForMonitor = Lookup<GetDpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+    static const auto getDpiForMonitor =
+        Lookup<GetDpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
     UINT x = 0, y = 0;
-    if (monitor && getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && y > 0)
-        return y;
+    if (monitor && getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && y > 0) return y;
     return SystemDpi();
 }
 

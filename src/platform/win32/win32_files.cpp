@@ -11,8 +11,8 @@
 
 namespace vtl {
 
-using win32::Widen;
 using win32::Narrow;
+using win32::Widen;
 namespace {
 
 HANDLE H(std::intptr_t native) { return reinterpret_cast<HANDLE>(native); }
@@ -66,8 +66,8 @@ void FileHandle::Close() {
 }
 
 FileHandle OpenFileExclusive(const std::string& path) {
-    return Wrap(CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr));
+    return Wrap(
+        CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 FileHandle OpenFileSharedRead(const std::string& path) {

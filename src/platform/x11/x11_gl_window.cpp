@@ -130,8 +130,21 @@ void X11GlWindow::MakeContext() {
     if (!epoxy_has_glx_extension(display_, screen_, "GLX_ARB_create_context") ||
         !epoxy_has_glx_extension(display_, screen_, "GLX_ARB_create_context_profile"))
         throw std::runtime_error("this display offers no OpenGL 3.3 core context (GLX_ARB_create_context)");
-    const int wanted[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT,
-                          GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, GLX_DOUBLEBUFFER, True, None};
+    const int wanted[] = {GLX_X_RENDERABLE,
+                          True,
+                          GLX_DRAWABLE_TYPE,
+                          GLX_WINDOW_BIT,
+                          GLX_RENDER_TYPE,
+                          GLX_RGBA_BIT,
+                          GLX_RED_SIZE,
+                          1,
+                          GLX_GREEN_SIZE,
+                          1,
+                          GLX_BLUE_SIZE,
+                          1,
+                          GLX_DOUBLEBUFFER,
+                          True,
+                          None};
     int count = 0;
     GLXFBConfig* configs = glXChooseFBConfig(display_, screen_, wanted, &count);
     if (!configs || count == 0) {
@@ -187,8 +200,9 @@ void X11GlWindow::MakeContext() {
         XMapWindow(display_, drawWindow_);
     }
 
-    const int attributesOfContext[] = {GLX_CONTEXT_MAJOR_VERSION_ARB, 3, GLX_CONTEXT_MINOR_VERSION_ARB, 3,
-                                       GLX_CONTEXT_PROFILE_MASK_ARB, GLX_CONTEXT_CORE_PROFILE_BIT_ARB, None};
+    const int attributesOfContext[] = {
+        GLX_CONTEXT_MAJOR_VERSION_ARB,    3,   GLX_CONTEXT_MINOR_VERSION_ARB, 3, GLX_CONTEXT_PROFILE_MASK_ARB,
+        GLX_CONTEXT_CORE_PROFILE_BIT_ARB, None};
     g_lastXError = 0;
     GLXContext context = glXCreateContextAttribsARB(display_, chosen, nullptr, True, attributesOfContext);
     XSync(display_, False);
@@ -223,8 +237,9 @@ WindowEvents X11GlWindow::TakeEvents() {
                     (event.xconfigure.width != width_ || event.xconfigure.height != height_)) {
                     width_ = event.xconfigure.width;
                     height_ = event.xconfigure.height;
-                    if (ownChild_) XResizeWindow(display_, drawWindow_, static_cast<unsigned>(width_),
-                                                 static_cast<unsigned>(height_));
+                    if (ownChild_)
+                        XResizeWindow(display_, drawWindow_, static_cast<unsigned>(width_),
+                                      static_cast<unsigned>(height_));
                     events.resized = true;
                 }
                 break;

@@ -18,7 +18,7 @@ enum class WindowTarget { OwnWindow, Root, WindowId };
 
 struct WindowRequest {
     WindowTarget target = WindowTarget::OwnWindow;
-    std::uint64_t windowId = 0;     // WindowTarget::WindowId
+    std::uint64_t windowId = 0;  // WindowTarget::WindowId
     // The window $XSCREENSAVER_WINDOW names, 0 for none: for WindowTarget::Root the
     // virtual root, when it exists.
     std::uint64_t screensaverWindow = 0;

@@ -23,9 +23,9 @@ int main(int argc, char** argv) {
     set.background_pixel = 0x808080;
     set.override_redirect = True;  // no window manager: placed exactly where asked
     set.event_mask = StructureNotifyMask;
-    const Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0, width, height, 0, CopyFromParent,
-                                        InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask,
-                                        &set);
+    const Window window =
+        XCreateWindow(display, RootWindow(display, screen), 0, 0, width, height, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask, &set);
     XMapWindow(display, window);
     for (;;) {
         XEvent event;

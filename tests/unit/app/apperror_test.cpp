@@ -7,10 +7,15 @@ namespace vtl {
 namespace {
 
 TEST(ApplicationError, TextFormat) {
-    struct { const char* message; std::uintptr_t address; const char* expected; } cases[] = {
+    struct {
+        const char* message;
+        std::uintptr_t address;
+        const char* expected;
+    } cases[] = {
         {"Cannot open file C:\\x\\vtl3d.pak", 0x4A2F10,
          "Exception EFOpenError in module vtl3d.scr at 004A2F10.\nCannot open file C:\\x\\vtl3d.pak."},
-        {"Stream read error.", 0xDEADBEEF, "Exception EFOpenError in module vtl3d.scr at DEADBEEF.\nStream read error."},
+        {"Stream read error.", 0xDEADBEEF,
+         "Exception EFOpenError in module vtl3d.scr at DEADBEEF.\nStream read error."},
         {"", 0, "Exception EFOpenError in module vtl3d.scr at 00000000.\n."},
         {"x", 0xFFFFFFFFu, "Exception EFOpenError in module vtl3d.scr at FFFFFFFF.\nx."},
     };

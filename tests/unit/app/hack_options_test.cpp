@@ -65,10 +65,10 @@ TEST(HackOptions, BadCommandLinesAreRefusedWithAReason) {
 
 TEST(HackOptions, SettingsKeepTheirRangesAndDefaults) {
     FakeRegistry registry;
-    const auto parsed = ParseHackOptions({"-speed", "40", "-timing-fps", "5", "-no-glasses", "-fps",
-                                          "-no-sounds", "-reflection-on-skull", "-video-mode", "-3",
-                                          "-install", "-visual", "default", "-geometry", "640x480+10+10"},
-                                         nullptr);
+    const auto parsed = ParseHackOptions(
+        {"-speed", "40", "-timing-fps", "5", "-no-glasses", "-fps", "-no-sounds", "-reflection-on-skull", "-video-mode",
+         "-3", "-install", "-visual", "default", "-geometry", "640x480+10+10"},
+        nullptr);
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->width, 640);
     EXPECT_EQ(parsed.options->height, 480);
@@ -109,9 +109,9 @@ TEST(HackOptions, TheLastOfTwoContradictingSwitchesWins) {
 
 TEST(HackOptions, UsageNamesEveryOption) {
     const std::string usage = HackUsage("vtl3d");
-    for (const char* option : {"-root", "-window-id", "-speed", "-timing-fps", "-show-fps", "-show-activity-time",
-                               "-sounds", "-glasses", "-reflection-on-skull", "-reflection-on-glasses",
-                               "-use-current-mode", "-video-mode"})
+    for (const char* option :
+         {"-root", "-window-id", "-speed", "-timing-fps", "-show-fps", "-show-activity-time", "-sounds", "-glasses",
+          "-reflection-on-skull", "-reflection-on-glasses", "-use-current-mode", "-video-mode"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_TRUE(ParseHackOptions({"-help"}, nullptr).options->help);
 }

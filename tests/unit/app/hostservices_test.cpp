@@ -53,20 +53,19 @@ TEST_P(VerifySaverPasswordTest, Decides) {
 using V = FakeRegistry::Value;
 INSTANTIATE_TEST_SUITE_P(
     Flags, VerifySaverPasswordTest,
-    ::testing::Values(
-        PasswordCase{"no values", {}, {}, false, true, false},
-        PasswordCase{"secure text 0", {}, V{std::string("0")}, false, true, false},
-        PasswordCase{"use 0 decides over secure 1", V{0u}, V{std::string("1")}, false, true, false},
-        PasswordCase{"use 1, no library", V{1u}, {}, std::nullopt, true, true},
-        PasswordCase{"use 1, refused", V{1u}, {}, false, false, true},
-        PasswordCase{"use 1, accepted", V{1u}, {}, true, true, true},
-        PasswordCase{"secure text 1, refused", {}, V{std::string("1")}, false, false, true},
-        PasswordCase{"secure text ' 2 ', refused", {}, V{std::string(" 2 ")}, false, false, true},
-        // Values that cannot be read as integers never let a protected saver end freely.
-        PasswordCase{"secure text garbage, refused", {}, V{std::string("yes")}, false, false, true},
-        PasswordCase{"use as binary, refused", V{std::monostate{}}, {}, false, false, true},
-        PasswordCase{"use as text 0", V{std::string("0")}, V{std::string("1")}, false, true, false},
-        PasswordCase{"use as text garbage, refused", V{std::string("on")}, {}, false, false, true}));
+    ::testing::Values(PasswordCase{"no values", {}, {}, false, true, false},
+                      PasswordCase{"secure text 0", {}, V{std::string("0")}, false, true, false},
+                      PasswordCase{"use 0 decides over secure 1", V{0u}, V{std::string("1")}, false, true, false},
+                      PasswordCase{"use 1, no library", V{1u}, {}, std::nullopt, true, true},
+                      PasswordCase{"use 1, refused", V{1u}, {}, false, false, true},
+                      PasswordCase{"use 1, accepted", V{1u}, {}, true, true, true},
+                      PasswordCase{"secure text 1, refused", {}, V{std::string("1")}, false, false, true},
+                      PasswordCase{"secure text ' 2 ', refused", {}, V{std::string(" 2 ")}, false, false, true},
+                      // Values that cannot be read as integers never let a protected saver end freely.
+                      PasswordCase{"secure text garbage, refused", {}, V{std::string("yes")}, false, false, true},
+                      PasswordCase{"use as binary, refused", V{std::monostate{}}, {}, false, false, true},
+                      PasswordCase{"use as text 0", V{std::string("0")}, V{std::string("1")}, false, true, false},
+                      PasswordCase{"use as text garbage, refused", V{std::string("on")}, {}, false, false, true}));
 
 TEST(VerifySaverPassword, MissingDesktopKeyAllowsTheEnd) {
     FakeRegistry registry;
@@ -77,9 +76,15 @@ TEST(VerifySaverPassword, MissingDesktopKeyAllowsTheEnd) {
 }
 
 TEST(FolderOfProgram, CutsAtTheLastSeparator) {
-    struct { const char* path; const char* folder; } cases[] = {
-        {"D:\\Savers\\x.scr", "D:\\Savers"}, {"D:\\x.scr", "D:\\"}, {"C:\\a\\b\\c\\vtl3d.scr", "C:\\a\\b\\c"},
-        {"D:x.scr", "D:"}, {"\\\\server\\share\\x.scr", "\\\\server\\share"}, {"x.scr", "."}};
+    struct {
+        const char* path;
+        const char* folder;
+    } cases[] = {{"D:\\Savers\\x.scr", "D:\\Savers"},
+                 {"D:\\x.scr", "D:\\"},
+                 {"C:\\a\\b\\c\\vtl3d.scr", "C:\\a\\b\\c"},
+                 {"D:x.scr", "D:"},
+                 {"\\\\server\\share\\x.scr", "\\\\server\\share"},
+                 {"x.scr", "."}};
     for (const auto& c : cases) EXPECT_EQ(FolderOfProgram(c.path), c.folder) << c.path;
 }
 
@@ -88,7 +93,7 @@ TEST(GetInstallFolder, MachineKeyThenUserKeyThenProgramFolder) {
     EXPECT_EQ(GetInstallFolder(registry, "D:\\Savers\\x.scr"), "D:\\Savers");
     registry.Set(HKCU, kUninstallKey, kAppPathValue, std::string("C:\\User\\V3D\\"));
     EXPECT_EQ(GetInstallFolder(registry, "D:\\Savers\\x.scr"), "C:\\User\\V3D\\");  // taken as found
-    registry.Set(HKLM, kUninstallKey, kAppPathValue, 5u);  // wrong type: skipped
+    registry.Set(HKLM, kUninstallKey, kAppPathValue, 5u);                           // wrong type: skipped
     EXPECT_EQ(GetInstallFolder(registry, "D:\\Savers\\x.scr"), "C:\\User\\V3D\\");
     registry.Set(HKLM, kUninstallKey, kAppPathValue, std::string("C:\\Program Files\\V3D"));
     EXPECT_EQ(GetInstallFolder(registry, "D:\\Savers\\x.scr"), "C:\\Program Files\\V3D");

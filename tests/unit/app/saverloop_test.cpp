@@ -30,10 +30,12 @@ using Calls = std::vector<std::string>;
 const Calls kAccepted{"verify", "stop-timer", "show-cursor", "quit"};
 
 TEST(SaverController, MouseMovesBeyondTenPixelsEndTheSaver) {
-    struct { std::int32_t x, y; bool ends; } cases[] = {
-        {500, 400, false}, {510, 400, false}, {490, 410, false}, {510, 390, false},
-        {511, 400, true},  {489, 400, true},  {500, 411, true},  {500, 389, true},
-        {INT32_MAX, 400, true}, {INT32_MIN, 400, true}};
+    struct {
+        std::int32_t x, y;
+        bool ends;
+    } cases[] = {{500, 400, false},      {510, 400, false},     {490, 410, false}, {510, 390, false},
+                 {511, 400, true},       {489, 400, true},      {500, 411, true},  {500, 389, true},
+                 {INT32_MAX, 400, true}, {INT32_MIN, 400, true}};
     for (const auto& c : cases) {
         FakeSaverHost host;
         SaverController saver(host, ScreenPoint{500, 400});
@@ -113,7 +115,10 @@ TEST(SaverController, OnlyAPlainActivationPaints) {
     FakeSaverHost host;
     SaverController saver(host, {});
     EXPECT_FALSE(saver.SaverActive());
-    struct { std::uint32_t state; bool active; } cases[] = {{1, true}, {0, false}, {2, false}, {1, true}};
+    struct {
+        std::uint32_t state;
+        bool active;
+    } cases[] = {{1, true}, {0, false}, {2, false}, {1, true}};
     for (const auto& c : cases) {
         saver.OnActivate(c.state);
         EXPECT_EQ(saver.SaverActive(), c.active) << c.state;
@@ -173,9 +178,11 @@ TEST(SaverController, AnErrorInsideThePasswordCheckUnblocksInsteadOfAskingAgain)
 }
 
 TEST(FrameTimerDelay, IntegerPeriodInsideTheUsableRange) {
-    struct { std::int32_t fps; std::uint32_t ms; } cases[] = {
-        {50, 20}, {60, 16}, {30, 33}, {1000, 1}, {10, 100},
-        {0, 100}, {-5, 100}, {INT32_MIN, 100}, {9, 100}, {1001, 1}, {INT32_MAX, 1}};
+    struct {
+        std::int32_t fps;
+        std::uint32_t ms;
+    } cases[] = {{50, 20},  {60, 16},         {30, 33}, {1000, 1}, {10, 100},     {0, 100},
+                 {-5, 100}, {INT32_MIN, 100}, {9, 100}, {1001, 1}, {INT32_MAX, 1}};
     for (const auto& c : cases) EXPECT_EQ(FrameTimerDelayMs(c.fps), c.ms) << c.fps;
 }
 

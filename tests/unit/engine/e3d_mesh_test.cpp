@@ -101,7 +101,10 @@ TEST_F(MeshTest, UnusableFilesAndMissingRendererGiveNoMesh) {
 }
 
 TEST_F(MeshTest, IndicesOutsideTheirPoolsAreRejected) {
-    struct Case { const char* what; void (*spoil)(TMeshTriangle&); };
+    struct Case {
+        const char* what;
+        void (*spoil)(TMeshTriangle&);
+    };
     const Case cases[] = {
         {"position past the pool", [](TMeshTriangle& t) { t.V2 = 4; }},
         {"negative position", [](TMeshTriangle& t) { t.V0 = -1; }},
@@ -126,9 +129,13 @@ TEST_F(MeshTest, MeshWithoutTrianglesIsRejected) {
 }
 
 TEST_F(MeshTest, RefusedBuffersGiveNoMesh) {
-    struct Case { const char* call; int skip; bool twoSided; };
-    const Case cases[] = {{"CreateVertexBuffer", 0, false}, {"CreateVertexBuffer", 1, true}, {"Lock", 0, false},
-                          {"Lock", 1, true}};
+    struct Case {
+        const char* call;
+        int skip;
+        bool twoSided;
+    };
+    const Case cases[] = {
+        {"CreateVertexBuffer", 0, false}, {"CreateVertexBuffer", 1, true}, {"Lock", 0, false}, {"Lock", 1, true}};
     const std::string file = Save(Sample());
     for (const Case& c : cases) {
         log().ClearFailures();
@@ -145,7 +152,7 @@ TEST_F(MeshTest, PictureQuad) {
     EXPECT_EQ(quad->TriangleCount, 2);
     ASSERT_EQ(device->Buffers().size(), 2u);
     const auto front = Vertices(*device->Buffers()[0]), back = Vertices(*device->Buffers()[1]);
-    const float want[6][4] = {{-2, 1.5f, 1, 0}, {2, 1.5f, 0, 0}, {-2, -1.5f, 1, 1},
+    const float want[6][4] = {{-2, 1.5f, 1, 0},  {2, 1.5f, 0, 0}, {-2, -1.5f, 1, 1},
                               {-2, -1.5f, 1, 1}, {2, 1.5f, 0, 0}, {2, -1.5f, 0, 1}};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(front[i].x, want[i][0]);
@@ -247,10 +254,10 @@ TEST_F(MeshTest, ReflectionStageAndItsUndo) {
     log().Clear();
 
     EXPECT_EQ(BeginReflection(R(), tex.get()), 0);
-    EXPECT_EQ(log().Texts(), (Texts{"GetTransform(16)", "SetTransform(16)", "SetTextureStageState(0,24,2)",
-                                    "SetTextureStageState(0,11,65536)", "SetTextureStageState(0,1,4)",
-                                    "SetTextureStageState(0,16,2)", "SetTextureStageState(0,17,2)",
-                                    "SetTexture(0," + id + ")"}));
+    EXPECT_EQ(log().Texts(),
+              (Texts{"GetTransform(16)", "SetTransform(16)", "SetTextureStageState(0,24,2)",
+                     "SetTextureStageState(0,11,65536)", "SetTextureStageState(0,1,4)", "SetTextureStageState(0,16,2)",
+                     "SetTextureStageState(0,17,2)", "SetTexture(0," + id + ")"}));
     const D3DMATRIX& map = device->Transform(D3DTS_TEXTURE0);
     const float want[16] = {0.5f, 0, 0, 0, 0, -0.5f, 0, 0, 0, 0, 1, 0, 0.5f, 0.5f, 0, 1};
     for (int i = 0; i < 16; ++i) EXPECT_EQ(map.m[i / 4][i % 4], want[i]) << i;

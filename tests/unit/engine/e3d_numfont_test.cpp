@@ -22,10 +22,13 @@ protected:
 };
 
 TEST(NumFontCell, GlyphTable) {
-    struct Case { char ch; int cell; };
-    const Case cases[] = {{'0', 0}, {'5', 5}, {'9', 9}, {',', 10}, {' ', 11}, {'.', 12}, {':', 12}, {'-', 12},
-                          {'a', 12}, {'Z', 12}, {'\0', 12}, {char(0xE9), 12}, {'F', 13}, {'f', 13}, {'P', 14},
-                          {'p', 14}, {'S', 15}, {'s', 15}};
+    struct Case {
+        char ch;
+        int cell;
+    };
+    const Case cases[] = {{'0', 0},  {'5', 5},  {'9', 9},  {',', 10}, {' ', 11},  {'.', 12},
+                          {':', 12}, {'-', 12}, {'a', 12}, {'Z', 12}, {'\0', 12}, {char(0xE9), 12},
+                          {'F', 13}, {'f', 13}, {'P', 14}, {'p', 14}, {'S', 15},  {'s', 15}};
     for (const Case& c : cases) EXPECT_EQ(NumFontCell(c.ch), c.cell) << int(c.ch);
 }
 
@@ -37,7 +40,8 @@ TEST_F(NumFontTest, CreationLoadsTheKeyedStripAndWritesTheQuad) {
     EXPECT_TRUE(loader->loads[0].keyed);
     EXPECT_EQ(loader->loads[0].key, 0xFF000000u);
     const std::string vb = std::to_string(Buffer().Id());
-    EXPECT_EQ(log().Texts(), (Texts{"CreateVertexBuffer(216,0,338,0)", "Lock(" + vb + ",0,216,0)", "Unlock(" + vb + ")"}));
+    EXPECT_EQ(log().Texts(),
+              (Texts{"CreateVertexBuffer(216,0,338,0)", "Lock(" + vb + ",0,216,0)", "Unlock(" + vb + ")"}));
     const auto v = Vertices(Buffer());
     const float want[6][5] = {{0, 0.4f, 1, 0}, {0.24f, 0.4f, 0, 0}, {0, 0, 1, 1},
                               {0, 0, 1, 1},    {0.24f, 0.4f, 0, 0}, {0.24f, 0, 0, 1}};
@@ -75,17 +79,20 @@ TEST_F(NumFontTest, CharacterSetsItsCellAndTheOverlayStates) {
     const std::string vb = std::to_string(Buffer().Id());
     DrawNumChar(R(), font.get(), 'S');
     EXPECT_EQ(log().Texts(),
-              (Texts{"Lock(" + vb + ",0,216,0)", "Unlock(" + vb + ")", "SetTextureStageState(0,1,4)", "SetTextureStageState(0,16,2)",
-                     "SetTextureStageState(0,17,2)", "SetTextureStageState(0,4,2)", "SetRenderState(27,1)",
-                     "SetRenderState(19,5)", "SetRenderState(20,6)", "SetTexture(0," + tex + ")",
-                     "SetRenderState(7,0)", "SetStreamSource(0," + vb + ",36)", "SetVertexShader(338)",
-                     "SetRenderState(22,1)", "DrawPrimitive(4,0,2)", "SetTexture(0,0)", "SetRenderState(27,0)",
-                     "SetRenderState(7,1)"}));
+              (Texts{"Lock(" + vb + ",0,216,0)", "Unlock(" + vb + ")", "SetTextureStageState(0,1,4)",
+                     "SetTextureStageState(0,16,2)", "SetTextureStageState(0,17,2)", "SetTextureStageState(0,4,2)",
+                     "SetRenderState(27,1)", "SetRenderState(19,5)", "SetRenderState(20,6)",
+                     "SetTexture(0," + tex + ")", "SetRenderState(7,0)", "SetStreamSource(0," + vb + ",36)",
+                     "SetVertexShader(338)", "SetRenderState(22,1)", "DrawPrimitive(4,0,2)", "SetTexture(0,0)",
+                     "SetRenderState(27,0)", "SetRenderState(7,1)"}));
 }
 
 TEST_F(NumFontTest, CellTextureCoordinates) {
     auto font = MakeFont();
-    struct Case { char ch; float left, right; };
+    struct Case {
+        char ch;
+        float left, right;
+    };
     for (const Case& c : {Case{'0', 0, 1 / 16.0f}, Case{'S', 15 / 16.0f, 1}, Case{'s', 15 / 16.0f, 1},
                           Case{':', 12 / 16.0f, 13 / 16.0f}}) {
         DrawNumChar(R(), font.get(), c.ch);

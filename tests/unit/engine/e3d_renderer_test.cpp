@@ -80,9 +80,15 @@ TEST_F(RendererTest, BackBufferFollowsTheDisplayFormat) {
 }
 
 TEST_F(RendererTest, VertexProcessingChoosesTheBehaviourFlags) {
-    struct Case { int processing; const char* create; };
-    const Case cases[] = {{1, "CreateDevice(0,1,32)"}, {2, "CreateDevice(0,1,64)"}, {3, "CreateDevice(0,1,32)"},
-                          {0, nullptr}, {4, nullptr}};
+    struct Case {
+        int processing;
+        const char* create;
+    };
+    const Case cases[] = {{1, "CreateDevice(0,1,32)"},
+                          {2, "CreateDevice(0,1,64)"},
+                          {3, "CreateDevice(0,1,32)"},
+                          {0, nullptr},
+                          {4, nullptr}};
     for (const Case& c : cases) {
         log().Clear();
         auto r = CreateRenderInfo(nullptr, 1024, 768, c.processing);
@@ -97,7 +103,10 @@ TEST_F(RendererTest, VertexProcessingChoosesTheBehaviourFlags) {
 }
 
 TEST_F(RendererTest, AspectIsHeightOverWidth) {
-    struct Case { int w, h; float aspect; };
+    struct Case {
+        int w, h;
+        float aspect;
+    };
     for (const Case& c : {Case{1280, 1024, 0.8f}, Case{1024, 768, 0.75f}, Case{640, 480, 0.75f}}) {
         auto r = CreateRenderInfo(nullptr, c.w, c.h, kVertexProcessingSoftware);
         ASSERT_TRUE(r);
@@ -164,17 +173,29 @@ TEST_F(RendererTest, AKeptBackBufferIsPresentedToEveryMirrorAndThenTheScenesWind
 }
 
 TEST_F(RendererTest, FrameFailuresReportTheirCodes) {
-    struct Case { const char* failing; int begin, end; Texts calls; };
+    struct Case {
+        const char* failing;
+        int begin, end;
+        Texts calls;
+    };
     const Case cases[] = {
         // The frame is still ended, and the device refuses to end a scene it never began.
         {"BeginScene", kErrBeginScene, kErrEndScene, {"BeginScene()", "EndScene()"}},
-        {"EndScene", 0, kErrEndScene, {"BeginScene()", "SetRenderState(7,1)", "SetRenderState(143,1)",
-                                       "SetRenderState(23,4)", "EndScene()"}},
-        {"Present", 0, kErrPresent, {"BeginScene()", "SetRenderState(7,1)", "SetRenderState(143,1)",
-                                     "SetRenderState(23,4)", "EndScene()", "Present()"}},
+        {"EndScene",
+         0,
+         kErrEndScene,
+         {"BeginScene()", "SetRenderState(7,1)", "SetRenderState(143,1)", "SetRenderState(23,4)", "EndScene()"}},
+        {"Present",
+         0,
+         kErrPresent,
+         {"BeginScene()", "SetRenderState(7,1)", "SetRenderState(143,1)", "SetRenderState(23,4)", "EndScene()",
+          "Present()"}},
         // The clear's own result is not a frame failure.
-        {"Clear", 0, 0, {"BeginScene()", "SetRenderState(7,1)", "SetRenderState(143,1)", "SetRenderState(23,4)",
-                         "EndScene()", "Present()"}},
+        {"Clear",
+         0,
+         0,
+         {"BeginScene()", "SetRenderState(7,1)", "SetRenderState(143,1)", "SetRenderState(23,4)", "EndScene()",
+          "Present()"}},
     };
     for (const Case& c : cases) {
         log().Clear();
@@ -184,9 +205,9 @@ TEST_F(RendererTest, FrameFailuresReportTheirCodes) {
         EXPECT_EQ(ClearFrame(R(), 0), 0);
         EXPECT_EQ(EndFrame(R()), c.end) << c.failing;
         Texts calls = log().Texts();
-        calls.erase(std::remove_if(calls.begin(), calls.end(),
-                                   [](const std::string& t) { return t.rfind("Clear", 0) == 0; }),
-                    calls.end());
+        calls.erase(
+            std::remove_if(calls.begin(), calls.end(), [](const std::string& t) { return t.rfind("Clear", 0) == 0; }),
+            calls.end());
         EXPECT_EQ(calls, c.calls) << c.failing;
     }
 }
@@ -249,8 +270,8 @@ TEST_F(RendererTest, ComposingCostsOneReadAndOneWrite) {
     TranslateWorld(R(), 1, 2, 3);
     ScaleWorld(R(), 1, 2, 3);
     RotateWorld(R(), 1, 2, 3);
-    EXPECT_EQ(log().Texts(), (Texts{"GetTransform(256)", "SetTransform(256)", "GetTransform(256)",
-                                    "SetTransform(256)", "GetTransform(256)", "SetTransform(256)"}));
+    EXPECT_EQ(log().Texts(), (Texts{"GetTransform(256)", "SetTransform(256)", "GetTransform(256)", "SetTransform(256)",
+                                    "GetTransform(256)", "SetTransform(256)"}));
 }
 
 TEST(DegToRad, IsSinglePrecisionRadians) {

@@ -41,8 +41,8 @@ TEST_F(RendererTest, AResetBringsTheDefaultPoolBackWithTheSameBytes) {
     log().FailCall("TestCooperativeLevel", D3DERR_DEVICENOTRESET);
 
     EXPECT_EQ(RestoreLostDevice(R(), {quad.get(), nullptr, single.get()}, &font), 0);
-    const Texts calls = log().Texts({"SetStreamSource", "Reset", "SetRenderState", "SetLight", "LightEnable",
-                                     "CreateVertexBuffer"});
+    const Texts calls =
+        log().Texts({"SetStreamSource", "Reset", "SetRenderState", "SetLight", "LightEnable", "CreateVertexBuffer"});
     // Nothing of the default pool is held at the reset; the states come before the
     // buffers, as at creation.
     ASSERT_GE(calls.size(), 9u);

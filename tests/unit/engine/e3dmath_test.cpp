@@ -76,8 +76,12 @@ TEST(MatrixBuilders, MultiplyRoundsEveryPartialSum) {
     // terms, while a sum kept at higher precision would keep them (1 + 2^-23).
     D3DMATRIX a = kZeroMatrix, b = kZeroMatrix;
     const float tiny = std::ldexp(1.0f, -24);
-    a.m[0][0] = 1.0f; a.m[0][1] = tiny; a.m[0][2] = tiny;
-    b.m[0][0] = 1.0f; b.m[1][0] = 1.0f; b.m[2][0] = 1.0f;
+    a.m[0][0] = 1.0f;
+    a.m[0][1] = tiny;
+    a.m[0][2] = tiny;
+    b.m[0][0] = 1.0f;
+    b.m[1][0] = 1.0f;
+    b.m[2][0] = 1.0f;
     EXPECT_EQ(MatrixMultiply(a, b).m[0][0], 1.0f);
 }
 
@@ -127,8 +131,7 @@ TEST(LookAt, UpAlongTheLineOfSightFallsBackToZ) {
 
 TEST(LookAt, EyeOnTargetFailsAndLeavesOutput) {
     D3DMATRIX m = Sentinel();
-    EXPECT_EQ(MakeLookAtMatrix(m, MakeVector(1, 2, 3), MakeVector(1, 2, 3), MakeVector(0, 1, 0)),
-              kResultInvalidArg);
+    EXPECT_EQ(MakeLookAtMatrix(m, MakeVector(1, 2, 3), MakeVector(1, 2, 3), MakeVector(0, 1, 0)), kResultInvalidArg);
     EXPECT_TRUE(SameBits(m, Sentinel()));
 }
 
@@ -140,7 +143,9 @@ TEST(Perspective, BuildsTheProjection) {
 }
 
 TEST(Perspective, DegenerateArgumentsFailAndLeaveOutput) {
-    struct Case { float fov, zn, zf; };
+    struct Case {
+        float fov, zn, zf;
+    };
     const Case cases[] = {{1.0f, 1.0f, 1.005f}, {0.0f, 0.1f, 100.0f}, {2 * kPi, 0.1f, 100.0f}, {1.0f, 5.0f, 5.0f}};
     for (const Case& c : cases) {
         D3DMATRIX m = Sentinel();

@@ -54,8 +54,8 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
     void Write(const Bytes& bytes) {
-        std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.b.data()),
-                                                      static_cast<std::streamsize>(bytes.b.size()));
+        std::ofstream(path_, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.b.data()), static_cast<std::streamsize>(bytes.b.size()));
     }
     int Load() { return LoadMeshFile(path_, t_, v_, n_, u_, mesh_); }
 
@@ -77,8 +77,7 @@ TEST_F(MeshFileTest, HeaderAloneIsAnEmptyMesh) {
     Write(Bytes().Header(0, 0, 0, 0));
     ASSERT_EQ(Load(), 0);
     EXPECT_EQ(t_ + v_ + n_ + u_, 0);
-    EXPECT_TRUE(mesh_.triangles.empty() && mesh_.positions.empty() && mesh_.normals.empty() &&
-                mesh_.texCoords.empty());
+    EXPECT_TRUE(mesh_.triangles.empty() && mesh_.positions.empty() && mesh_.normals.empty() && mesh_.texCoords.empty());
 }
 
 TEST_F(MeshFileTest, ReadsEverySectionInFileOrder) {
@@ -129,8 +128,10 @@ TEST_P(MeshFileBadTest, RefusesWithoutTouchingTheArrays) {
     Write(GetParam().bytes);
     EXPECT_EQ(Load(), GetParam().result) << GetParam().what;
     ASSERT_EQ(mesh_.triangles.size(), 1u) << GetParam().what;
-    if (!GetParam().countsSet) EXPECT_EQ(t_, 77) << GetParam().what;
-    else EXPECT_NE(t_, 77) << GetParam().what;
+    if (!GetParam().countsSet)
+        EXPECT_EQ(t_, 77) << GetParam().what;
+    else
+        EXPECT_NE(t_, 77) << GetParam().what;
 }
 
 Bytes Trimmed(Bytes b, std::size_t n) {
@@ -142,22 +143,20 @@ const std::int32_t kMax = 0x7fffffff;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MeshFileBadTest,
-    ::testing::Values(
-        BadCase{"lower-case magic", Bytes().Header(0, 0, 0, 0, "voxamesh"), -1, false},
-        BadCase{"version 2", Bytes().Header(0, 0, 0, 0, "VOXAMESH", 2), -1, false},
-        BadCase{"reserved 1", Bytes().Header(0, 0, 0, 0, "VOXAMESH", 1, 1), -1, false},
-        BadCase{"empty file", Bytes(), -1, false},
-        BadCase{"5 bytes", Bytes().Raw("VOXAM", 5), -1, false},
-        BadCase{"magic only", Bytes().Raw("VOXAMESH", 8), -1, false},
-        BadCase{"magic and version", Bytes().Raw("VOXAMESH", 8).I32(1), -1, false},
-        BadCase{"header cut in the counts", Bytes().Raw("VOXAMESH", 8).I32(1).I32(0).I32(1), -2, true},
-        BadCase{"one byte short", Trimmed(OneTriangle(), 1), -2, true},
-        BadCase{"one byte over", OneTriangle().Fill(1), -2, true},
-        BadCase{"negative count", Bytes().Header(-1, 0, 0, 0), -2, true},
-        // 32 + 36*T + ... computed in 32 bits would wrap to the real size of these files.
-        BadCase{"sum wraps 32 bits", Bytes().Header(0x71c71c72, 0, 0, 0).Fill(8), -2, true},
-        BadCase{"negative counts cancel", Bytes().Header(1, -3, 0, 0).Fill(36), -2, true},
-        BadCase{"all counts at maximum", Bytes().Header(kMax, kMax, kMax, kMax), -2, true}));
+    ::testing::Values(BadCase{"lower-case magic", Bytes().Header(0, 0, 0, 0, "voxamesh"), -1, false},
+                      BadCase{"version 2", Bytes().Header(0, 0, 0, 0, "VOXAMESH", 2), -1, false},
+                      BadCase{"reserved 1", Bytes().Header(0, 0, 0, 0, "VOXAMESH", 1, 1), -1, false},
+                      BadCase{"empty file", Bytes(), -1, false}, BadCase{"5 bytes", Bytes().Raw("VOXAM", 5), -1, false},
+                      BadCase{"magic only", Bytes().Raw("VOXAMESH", 8), -1, false},
+                      BadCase{"magic and version", Bytes().Raw("VOXAMESH", 8).I32(1), -1, false},
+                      BadCase{"header cut in the counts", Bytes().Raw("VOXAMESH", 8).I32(1).I32(0).I32(1), -2, true},
+                      BadCase{"one byte short", Trimmed(OneTriangle(), 1), -2, true},
+                      BadCase{"one byte over", OneTriangle().Fill(1), -2, true},
+                      BadCase{"negative count", Bytes().Header(-1, 0, 0, 0), -2, true},
+                      // 32 + 36*T + ... computed in 32 bits would wrap to the real size of these files.
+                      BadCase{"sum wraps 32 bits", Bytes().Header(0x71c71c72, 0, 0, 0).Fill(8), -2, true},
+                      BadCase{"negative counts cancel", Bytes().Header(1, -3, 0, 0).Fill(36), -2, true},
+                      BadCase{"all counts at maximum", Bytes().Header(kMax, kMax, kMax, kMax), -2, true}));
 
 TEST_F(MeshFileTest, OneTriangleIs116BytesExactly) {
     Write(OneTriangle());

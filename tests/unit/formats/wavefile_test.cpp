@@ -17,7 +17,9 @@ PcmWave MakeWave(std::uint16_t channels, std::uint16_t bits, std::vector<std::ui
     return wave;
 }
 
-std::optional<PcmWave> Parse(const std::vector<std::uint8_t>& bytes) { return ParsePcmWave(bytes.data(), bytes.size()); }
+std::optional<PcmWave> Parse(const std::vector<std::uint8_t>& bytes) {
+    return ParsePcmWave(bytes.data(), bytes.size());
+}
 
 void Put32At(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -53,14 +55,25 @@ TEST(WaveFile, AnythingButPlainPcmOrAFileCutShortIsRefused) {
     const std::vector<std::uint8_t> good = BuildPcmWave(MakeWave(1, 16, {1, 2, 3, 4}));
     // Offsets in the canonical layout: 20 format, 22 channels, 24 rate, 32 block align,
     // 34 bits, 16 fmt size, 40 data size.
-    struct Case { const char* what; std::function<void(std::vector<std::uint8_t>&)> spoil; };
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<std::uint8_t>&)> spoil;
+    };
     const Case cases[] = {
         {"not RIFF", [](auto& b) { b[0] = 'X'; }},
         {"not WAVE", [](auto& b) { b[8] = 'X'; }},
         {"float samples", [](auto& b) { b[20] = 3; }},
         {"compressed", [](auto& b) { b[20] = 2; }},
-        {"three channels", [](auto& b) { b[22] = 3; b[32] = 6; }},
-        {"24-bit", [](auto& b) { b[34] = 24; b[32] = 3; }},
+        {"three channels",
+         [](auto& b) {
+             b[22] = 3;
+             b[32] = 6;
+         }},
+        {"24-bit",
+         [](auto& b) {
+             b[34] = 24;
+             b[32] = 3;
+         }},
         {"block align that disagrees", [](auto& b) { b[32] = 4; }},
         {"rate 0", [](auto& b) { Put32At(b, 24, 0); }},
         {"rate above the mixer's", [](auto& b) { Put32At(b, 24, 400000); }},
@@ -95,7 +108,12 @@ TEST(WaveFile, MusicTimeLengthFollowsTheWaveAndTheTempo) {
         w.data.assign(frames * w.FrameBytes(), 0);
         return w;
     };
-    struct { const char* what; PcmWave wave; double tempo; std::int32_t ticks; } cases[] = {
+    struct {
+        const char* what;
+        PcmWave wave;
+        double tempo;
+        std::int32_t ticks;
+    } cases[] = {
         {"one second at 120", wave(22050, 22050, 1), 120, 1536},
         {"stereo counts frames, not samples", wave(22050, 22050, 2), 120, 1536},
         {"a tenth of a second rounds", wave(22050, 2205, 1), 120, 154},

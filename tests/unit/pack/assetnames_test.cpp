@@ -22,14 +22,22 @@ TEST(AssetNames, AreTheNamesTheSaverShipsAndLoads) {
         const char* constant;
         const char* expected;
     } cases[] = {
-        {kScenePackName, "vtl3d.pak"},         {kSoundPackName, "vtlsound.pak"},
-        {kSkullMeshFile, "qv_skull.msh"},      {kGlassesMeshFile, "glas_sp.msh"},
-        {kBackgroundPictureFile, "qvbg512.jpg"}, {kEnvironmentMapFile, "envtex01.jpg"},
-        {kNumFontFile, "numfont.bmp"},         {kBackgroundLoopFile, "background.wav"},
-        {kHelicopterLoopFile, "helicopter.wav"}, {kStreet1File, "Street1.wav"},
-        {kStreet2File, "Street2.wav"},         {kStreet3File, "Street3.wav"},
-        {kStreet4File, "Street4.wav"},         {kNear1File, "Near1.wav"},
-        {kNear2File, "Near2.wav"},             {kNear3File, "Near3.wav"},
+        {kScenePackName, "vtl3d.pak"},
+        {kSoundPackName, "vtlsound.pak"},
+        {kSkullMeshFile, "qv_skull.msh"},
+        {kGlassesMeshFile, "glas_sp.msh"},
+        {kBackgroundPictureFile, "qvbg512.jpg"},
+        {kEnvironmentMapFile, "envtex01.jpg"},
+        {kNumFontFile, "numfont.bmp"},
+        {kBackgroundLoopFile, "background.wav"},
+        {kHelicopterLoopFile, "helicopter.wav"},
+        {kStreet1File, "Street1.wav"},
+        {kStreet2File, "Street2.wav"},
+        {kStreet3File, "Street3.wav"},
+        {kStreet4File, "Street4.wav"},
+        {kNear1File, "Near1.wav"},
+        {kNear2File, "Near2.wav"},
+        {kNear3File, "Near3.wav"},
     };
     for (const auto& c : cases) EXPECT_STREQ(c.constant, c.expected);
 }
@@ -56,8 +64,7 @@ std::string Lower(std::string s) {
 // entries whose names differ only in case would leave one file. An entry's name holds
 // at most 27 bytes and no folder.
 TEST(AssetNames, FitThePackFormatAndNeverOverwriteEachOther) {
-    const std::vector<std::string> packs[] = {Names(kScenePackEntries),
-                                              Names(kSoundPackEntries)};
+    const std::vector<std::string> packs[] = {Names(kScenePackEntries), Names(kSoundPackEntries)};
     for (const std::vector<std::string>& pack : packs) {
         std::set<std::string> seen;
         for (const std::string& name : pack) {

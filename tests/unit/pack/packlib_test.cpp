@@ -54,7 +54,7 @@ struct ExtractCase {
     const char* what;
     PackBytes pack;
     std::int32_t result;
-    Files files;          // what the target folder holds afterwards
+    Files files;  // what the target folder holds afterwards
     bool folderCreated;
 };
 
@@ -83,24 +83,45 @@ INSTANTIATE_TEST_SUITE_P(
         ExtractCase{"no entries", PackBytes().Header(0), 0, {}, true},
         ExtractCase{"negative count", PackBytes().Header(-5), 0, {}, true},
         ExtractCase{"two entries of 3 and 5 bytes",
-                    PackBytes::Of({{"a.txt", "abc"}, {"b.bin", "12345"}}), 2, {{"a.txt", "abc"}, {"b.bin", "12345"}},
+                    PackBytes::Of({{"a.txt", "abc"}, {"b.bin", "12345"}}),
+                    2,
+                    {{"a.txt", "abc"}, {"b.bin", "12345"}},
                     true},
         ExtractCase{"reserved bytes are not read",
-                    PackBytes().Header(1, "VOXAPACK", 1, 0xEE).Entry("r", 2).Text("xy"), 1, {{"r", "xy"}}, true},
+                    PackBytes().Header(1, "VOXAPACK", 1, 0xEE).Entry("r", 2).Text("xy"),
+                    1,
+                    {{"r", "xy"}},
+                    true},
         ExtractCase{"empty entry takes no bytes",
-                    PackBytes().Header(3).Entry("e", 0).Entry("f", 2).Entry("g", 0).Text("hi"), 3,
-                    {{"e", ""}, {"f", "hi"}, {"g", ""}}, true},
+                    PackBytes().Header(3).Entry("e", 0).Entry("f", 2).Entry("g", 0).Text("hi"),
+                    3,
+                    {{"e", ""}, {"f", "hi"}, {"g", ""}},
+                    true},
         ExtractCase{"same name twice: the later wins, both count",
-                    PackBytes::Of({{"d.txt", "first"}, {"d.txt", "second"}}), 2, {{"d.txt", "second"}}, true},
-        ExtractCase{"bytes after the last entry are ignored", PackBytes::Of({{"t", "ok"}}).Text("trailing"), 1,
-                    {{"t", "ok"}}, true},
+                    PackBytes::Of({{"d.txt", "first"}, {"d.txt", "second"}}),
+                    2,
+                    {{"d.txt", "second"}},
+                    true},
+        ExtractCase{"bytes after the last entry are ignored",
+                    PackBytes::Of({{"t", "ok"}}).Text("trailing"),
+                    1,
+                    {{"t", "ok"}},
+                    true},
         ExtractCase{"entries larger than the copy buffer",
-                    PackBytes::Of({{"big1", Big(61440 * 2 + 1)}, {"big2", Big(61439)}, {"small", "s"}}), 3,
-                    {{"big1", Big(61440 * 2 + 1)}, {"big2", Big(61439)}, {"small", "s"}}, true},
-        ExtractCase{"name of 27 characters", PackBytes::Of({{std::string(27, 'n'), "z"}}), 1,
-                    {{std::string(27, 'n'), "z"}}, true},
+                    PackBytes::Of({{"big1", Big(61440 * 2 + 1)}, {"big2", Big(61439)}, {"small", "s"}}),
+                    3,
+                    {{"big1", Big(61440 * 2 + 1)}, {"big2", Big(61439)}, {"small", "s"}},
+                    true},
+        ExtractCase{"name of 27 characters",
+                    PackBytes::Of({{std::string(27, 'n'), "z"}}),
+                    1,
+                    {{std::string(27, 'n'), "z"}},
+                    true},
         ExtractCase{"name bytes past the length are ignored",
-                    PackBytes().Header(1).Entry("keep.txt-and-junk", 1, 8).Text("k"), 1, {{"keep.txt", "k"}}, true},
+                    PackBytes().Header(1).Entry("keep.txt-and-junk", 1, 8).Text("k"),
+                    1,
+                    {{"keep.txt", "k"}},
+                    true},
         // Refused before anything is created.
         ExtractCase{"lower-case magic", PackBytes().Header(1, "voxapack").Entry("a", 1).Text("1"), -1, {}, false},
         ExtractCase{"zero byte inside the magic", PackBytes().Header(0, "VOXA\0ACK"), -1, {}, false},
@@ -109,14 +130,13 @@ INSTANTIATE_TEST_SUITE_P(
         ExtractCase{"5 bytes", PackBytes().Text("VOXAP"), -1, {}, false},
         ExtractCase{"magic only", PackBytes().Text("VOXAPACK"), 0, {}, false},
         ExtractCase{"header without the count", PackBytes().Text("VOXAPACK").I32(1), 0, {}, false},
-        ExtractCase{"header without reserved bytes", PackBytes().Text("VOXAPACK").I32(1).I32(0).Fill(4), 0, {},
-                    false},
-        ExtractCase{"name length above 27", PackBytes().Header(2).Entry("ok", 1).Entry("x", 1, 28).Text("ab"), -1,
-                    {}, false},
+        ExtractCase{"header without reserved bytes", PackBytes().Text("VOXAPACK").I32(1).I32(0).Fill(4), 0, {}, false},
+        ExtractCase{
+            "name length above 27", PackBytes().Header(2).Entry("ok", 1).Entry("x", 1, 28).Text("ab"), -1, {}, false},
         ExtractCase{"directory cut short", PackBytes().Header(2).Entry("a", 0).Fill(31), -1, {}, false},
         ExtractCase{"count far beyond the file", PackBytes().Header(0x7fffffff).Entry("a", 0), -1, {}, false},
-        ExtractCase{"negative entry size", PackBytes().Header(2).Entry("a", 1).Entry("b", -1).Text("a"), -1, {},
-                    false}));
+        ExtractCase{
+            "negative entry size", PackBytes().Header(2).Entry("a", 1).Entry("b", -1).Text("a"), -1, {}, false}));
 
 // Errors raised part-way keep the files written before them.
 struct FailCase {
@@ -154,27 +174,35 @@ TEST_P(ExtractPackFailTest, RaisesAndKeepsEarlierFiles) {
 }
 
 FailCase BadName(const char* what, const std::string& name) {
-    return FailCase{what, PackBytes::Of({{"first.txt", "1"}, {name, "evil"}, {"last.txt", "3"}}), "EFCreateError",
-                    name, {{"first.txt", "1"}}};
+    return FailCase{what,
+                    PackBytes::Of({{"first.txt", "1"}, {name, "evil"}, {"last.txt", "3"}}),
+                    "EFCreateError",
+                    name,
+                    {{"first.txt", "1"}}};
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Packs, ExtractPackFailTest,
-    ::testing::Values(
-        BadName("empty name", ""), BadName("backslash", "..\\up.txt"), BadName("slash", "../up.txt"),
-        BadName("slash inside", "sub/x.txt"), BadName("absolute", "/etc"), BadName("drive", "C:x.txt"),
-        BadName("stream", "a.txt:alt"), BadName("dot", "."), BadName("dot dot", ".."), BadName("newline", "a\nb"),
-        BadName("tab", "a\tb"), BadName("escape", "\x1b"), BadName("wildcard", "*.txt"), BadName("quote", "a\"b"),
-        BadName("device", "CON"), BadName("device lower case", "nul"), BadName("device with extension", "Con.txt"),
-        BadName("device with two extensions", "aux.tar.gz"), BadName("device before a blank", "PRN .txt"),
-        BadName("serial port", "COM1"), BadName("printer port", "lpt9.log"), BadName("console input", "CONIN$"),
-        BadName("trailing dot", "x."), BadName("trailing blank", "x "),
-        FailCase{"sizes run past the end",
-                 PackBytes().Header(3).Entry("a", 2).Entry("b", 10).Entry("c", 1).Text("aa").Text("bbbb"),
-                 "EReadError", "", {{"a", "aa"}, {"b", "bbbb"}}},
-        FailCase{"short entry larger than the buffer",
-                 PackBytes().Header(1).Entry("big", 200000).Text(Big(100000)), "EReadError", "",
-                 {{"big", Big(100000)}}}));
+    ::testing::Values(BadName("empty name", ""), BadName("backslash", "..\\up.txt"), BadName("slash", "../up.txt"),
+                      BadName("slash inside", "sub/x.txt"), BadName("absolute", "/etc"), BadName("drive", "C:x.txt"),
+                      BadName("stream", "a.txt:alt"), BadName("dot", "."), BadName("dot dot", ".."),
+                      BadName("newline", "a\nb"), BadName("tab", "a\tb"), BadName("escape", "\x1b"),
+                      BadName("wildcard", "*.txt"), BadName("quote", "a\"b"), BadName("device", "CON"),
+                      BadName("device lower case", "nul"), BadName("device with extension", "Con.txt"),
+                      BadName("device with two extensions", "aux.tar.gz"), BadName("device before a blank", "PRN .txt"),
+                      BadName("serial port", "COM1"), BadName("printer port", "lpt9.log"),
+                      BadName("console input", "CONIN$"), BadName("trailing dot", "x."),
+                      BadName("trailing blank", "x "),
+                      FailCase{"sizes run past the end",
+                               PackBytes().Header(3).Entry("a", 2).Entry("b", 10).Entry("c", 1).Text("aa").Text("bbbb"),
+                               "EReadError",
+                               "",
+                               {{"a", "aa"}, {"b", "bbbb"}}},
+                      FailCase{"short entry larger than the buffer",
+                               PackBytes().Header(1).Entry("big", 200000).Text(Big(100000)),
+                               "EReadError",
+                               "",
+                               {{"big", Big(100000)}}}));
 
 TEST(IsPlainFileName, KeepsOrdinaryNames) {
     for (const char* name : {"qv_skull.msh", "envtex01.jpg", "a", ".hidden", "CONSOLE.txt", "COM10", "LPT0", "nul_",
@@ -261,7 +289,7 @@ TEST(ExtractPack, CodePageNamesThatDifferAboveAsciiAreTwoFiles) {
     std::sort(sizes.begin(), sizes.end());
     EXPECT_EQ(sizes, (std::vector<std::uintmax_t>{5, 7}));
 #ifndef _WIN32
-    EXPECT_EQ(ReadWhole(dir / "out/a\xc3\xa9.txt"), "first");   // é
+    EXPECT_EQ(ReadWhole(dir / "out/a\xc3\xa9.txt"), "first");    // é
     EXPECT_EQ(ReadWhole(dir / "out/a\xc3\xa8.txt"), "second!");  // è
 #endif
 }
@@ -272,7 +300,7 @@ TEST(NameFromCodePage, EveryByteIsACharacterOfItsOwn) {
         {"Near1.wav", "Near1.wav"},
         {"\x80", "\xe2\x82\xac"},          // euro sign
         {"\x81\x8d", "\xc2\x81\xc2\x8d"},  // undefined in the code page: kept as themselves
-        {"\x9f", "\xc5\xb8"},               // Y with diaeresis
+        {"\x9f", "\xc5\xb8"},              // Y with diaeresis
         {"caf\xe9", "caf\xc3\xa9"},
         {"\xff", "\xc3\xbf"},
         {"", ""},

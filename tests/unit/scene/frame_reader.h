@@ -45,14 +45,22 @@ public:
         std::string out;
         auto add = [&](const std::string& e) { out += (out.empty() ? "" : " ") + e; };
         for (const RecordedCall& c : log.Calls()) {
-            if (c.name == "BeginScene") add("begin");
-            else if (c.name == "Clear") add("clear");
-            else if (c.name == "EndScene") add("end");
-            else if (c.name == "Present") add("present");
-            else if (c.name == "SetTransform" && c.args[0] == D3DTS_VIEW) add("camera");
-            else if (c.name == "SetTransform" && c.args[0] == D3DTS_TEXTURE0) add("envmap");
-            else if (c.name == "SetStreamSource") add(Name(buffers_, c.args[1]));
-            else if (c.name == "SetTexture") add("tex:" + (c.args[1] ? Name(textures_, c.args[1]) : "none"));
+            if (c.name == "BeginScene")
+                add("begin");
+            else if (c.name == "Clear")
+                add("clear");
+            else if (c.name == "EndScene")
+                add("end");
+            else if (c.name == "Present")
+                add("present");
+            else if (c.name == "SetTransform" && c.args[0] == D3DTS_VIEW)
+                add("camera");
+            else if (c.name == "SetTransform" && c.args[0] == D3DTS_TEXTURE0)
+                add("envmap");
+            else if (c.name == "SetStreamSource")
+                add(Name(buffers_, c.args[1]));
+            else if (c.name == "SetTexture")
+                add("tex:" + (c.args[1] ? Name(textures_, c.args[1]) : "none"));
         }
         return out;
     }

@@ -12,8 +12,8 @@ TEST(ActivityTimeText, MinutesThenTwoDigitSeconds) {
         std::uint32_t seconds;
         const char* text;
     } cases[] = {
-        {1, "0.01"},   {7, "0.07"},    {9, "0.09"},     {10, "0.10"},       {59, "0.59"},
-        {60, "1.00"},  {605, "10.05"}, {3600, "60.00"}, {3671, "61.11"},    {4294967295u, "71582788.15"},
+        {1, "0.01"},  {7, "0.07"},    {9, "0.09"},     {10, "0.10"},    {59, "0.59"},
+        {60, "1.00"}, {605, "10.05"}, {3600, "60.00"}, {3671, "61.11"}, {4294967295u, "71582788.15"},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatActivityTime(c.seconds), c.text) << c.seconds;
 }

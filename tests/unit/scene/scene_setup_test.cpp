@@ -157,8 +157,8 @@ TEST_F(SceneTest, SettingsAsStored) {
         {"speed 0 stands still", &kSpeed, 0, true, true, true, false, false, 0.0f},
         {"speed 1", &kSpeed, 1, true, true, true, false, false, 0.15f},
         {"speed 11", &kSpeed, 11, true, true, true, false, false, 1.65f},
-        {"negative speed turns the other way", &kSpeed, static_cast<std::uint32_t>(-4), true, true, true, false,
-         false, -0.6f},
+        {"negative speed turns the other way", &kSpeed, static_cast<std::uint32_t>(-4), true, true, true, false, false,
+         -0.6f},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

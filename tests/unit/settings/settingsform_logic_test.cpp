@@ -28,7 +28,11 @@ TEST(SettingsFormLoad, EmptyHiveShowsEveryDefaultWithTheListDisabledAndCreatesNo
 }
 
 TEST(SettingsFormLoad, PullsStoredValuesIntoWhatTheControlsCanShow) {
-    struct Case { const SettingDef* setting; std::uint32_t stored; std::int32_t shown; };
+    struct Case {
+        const SettingDef* setting;
+        std::uint32_t stored;
+        std::int32_t shown;
+    };
     const Case cases[] = {
         {&kSpeed, 20, 11},
         {&kSpeed, 0, 1},
@@ -69,8 +73,8 @@ TEST(SettingsFormLoad, BooleansFollowTheLowByteAndDriveTheModeList) {
 
 TEST(SettingsFormState, TheFormAsDesignedIsNotTheDefaults) {
     const SettingsFormState design = FormDesignState();
-    for (const SettingDef* box : {&kShowFPS, &kShowActivityTime, &kEnableSounds, &kShowGlasses, &kReflectionOnSkull,
-                                  &kReflectionOnGlasses})
+    for (const SettingDef* box :
+         {&kShowFPS, &kShowActivityTime, &kEnableSounds, &kShowGlasses, &kReflectionOnSkull, &kReflectionOnGlasses})
         EXPECT_FALSE(design.Checked(*box)) << box->name;
     EXPECT_TRUE(design.Checked(kUseCurrentMode));
     EXPECT_FALSE(VideoModeListEnabled(design.Checked(kUseCurrentMode)));
@@ -101,9 +105,9 @@ TEST(SettingsFormStore, WritesAllTenAsDwordsBooleansAsZeroOrOne) {
     s.Set(kVideoMode, 3);
     StoreSettingsForm(registry, s);
     const std::vector<std::pair<const char*, std::uint32_t>> expected = {
-        {"Speed", 3}, {"TimingFPS", 120}, {"ShowFPS", 1}, {"ShowActivityTime", 0}, {"EnableSounds", 1},
-        {"ShowGlasses", 0}, {"ReflectionOnSkull", 1}, {"ReflectionOnGlasses", 0}, {"UseCurrentMode", 0},
-        {"VideoMode", 3}};
+        {"Speed", 3},          {"TimingFPS", 120}, {"ShowFPS", 1},           {"ShowActivityTime", 0},
+        {"EnableSounds", 1},   {"ShowGlasses", 0}, {"ReflectionOnSkull", 1}, {"ReflectionOnGlasses", 0},
+        {"UseCurrentMode", 0}, {"VideoMode", 3}};
     for (const auto& [name, value] : expected) EXPECT_EQ(Stored(registry, name), value) << name;
     EXPECT_EQ(registry.writeCount, 10);
     s.Set(kShowFPS, 1);
@@ -172,10 +176,24 @@ TEST(SettingsFormOk, StopsAtTheFailingWriteInTheFixedOrder) {
 
 TEST(TimingField, TextBecomesAWholeNumberWithinTheRange) {
     const std::pair<const char*, int> cases[] = {
-        {"50", 50},      {"10", 10},     {"1000", 1000}, {"9", 10},        {"1001", 1000},
-        {"0", 10},       {"-5", 10},     {"+77", 77},    {" 42 ", 42},     {"", 10},
-        {"abc", 10},     {"12a", 10},    {"1.5", 10},    {"-", 10},        {"99999999999999999999", 1000},
-        {"-99999999999999999999", 10},   {"0000250", 250}, {"1e3", 10},
+        {"50", 50},
+        {"10", 10},
+        {"1000", 1000},
+        {"9", 10},
+        {"1001", 1000},
+        {"0", 10},
+        {"-5", 10},
+        {"+77", 77},
+        {" 42 ", 42},
+        {"", 10},
+        {"abc", 10},
+        {"12a", 10},
+        {"1.5", 10},
+        {"-", 10},
+        {"99999999999999999999", 1000},
+        {"-99999999999999999999", 10},
+        {"0000250", 250},
+        {"1e3", 10},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(TimingFromText(text), value) << '"' << text << '"';
 }
@@ -207,7 +225,10 @@ TEST(SettingsFormFiles, HelpAndShortcutPaths) {
     EXPECT_EQ(HelpTopicPath("D:\\"), "D:\\vtl3d.chm::/index.html");
 
     std::vector<std::string> asked;
-    auto none = [&](const std::string& p) { asked.push_back(p); return false; };
+    auto none = [&](const std::string& p) {
+        asked.push_back(p);
+        return false;
+    };
     auto any = [](const std::string&) { return true; };
     EXPECT_EQ(WebShortcutPath("C:\\Inst", "D:\\Savers", any), "C:\\Inst\\Site.url");
     EXPECT_EQ(WebShortcutPath("C:\\Inst", "D:\\Savers", none), "D:\\Savers\\Site.url");

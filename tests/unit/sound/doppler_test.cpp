@@ -14,7 +14,11 @@ namespace {
 TEST(DopplerPhysics, TextbookShiftsForASourceAndAListenerInMotion) {
     const double c = physics::kSpeedOfSoundUnitsPerSecond, tenth = c / 10;
     const physics::Vec origin{0, 0, 0}, rest{0, 0, 0}, away{10, 0, 0};
-    struct Case { const char* what; physics::Vec sourceVelocity, listenerVelocity; double factor, ratio; };
+    struct Case {
+        const char* what;
+        physics::Vec sourceVelocity, listenerVelocity;
+        double factor, ratio;
+    };
     const Case cases[] = {
         {"source coming at a tenth of c", {tenth, 0, 0}, rest, 1, 1 / 0.9},
         {"source going at a tenth of c", {-tenth, 0, 0}, rest, 1, 1 / 1.1},
@@ -42,7 +46,11 @@ TEST(DopplerPhysics, TextbookShiftsForASourceAndAListenerInMotion) {
 
 TEST(Doppler, PitchRisesTowardsTheListenerAndFallsAway) {
     // The bounds are worked by hand; the physical formula must land inside them too.
-    struct Case { float pos[3], vel[3], factor; float lo, hi; const char* what; };
+    struct Case {
+        float pos[3], vel[3], factor;
+        float lo, hi;
+        const char* what;
+    };
     const Case cases[] = {
         {{-10, 1, 0}, {0, 0, 0}, 7, 1.0f, 1.0f, "at rest"},
         {{-10, 1, 0}, {5, 0, 0}, 0, 1.0f, 1.0f, "factor 0"},
@@ -73,11 +81,13 @@ TEST(Doppler, TheHelicopterSweepFollowsThePhysicalShiftAllTheWay) {
 }
 
 TEST(Doppler, AnyDirectionAndFactorFollowThePhysicalShift) {
-    struct Case { float position[3], velocity[3]; };
+    struct Case {
+        float position[3], velocity[3];
+    };
     const Case cases[] = {
-        {{0, 0, 10}, {0, 0, -5}},  {{0, 0, 10}, {0, 0, 5}},   {{3, -2, 7}, {-4, 9, 2}},
+        {{0, 0, 10}, {0, 0, -5}},    {{0, 0, 10}, {0, 0, 5}},     {{3, -2, 7}, {-4, 9, 2}},
         {{-1, 4, -8}, {20, -3, 11}}, {{0.5f, 0, 0}, {-60, 0, 0}}, {{-7, -7, -7}, {100, 100, 100}},
-        {{2, 0, 0}, {0, 40, 0}},   {{-10, 0, 0}, {300, 0, 0}}, {{10, 0, 0}, {300, 0, 0}},
+        {{2, 0, 0}, {0, 40, 0}},     {{-10, 0, 0}, {300, 0, 0}},  {{10, 0, 0}, {300, 0, 0}},
     };
     for (const Case& c : cases)
         for (float factor : {0.0f, 0.5f, 1.0f, 2.5f, 7.0f, 10.0f})

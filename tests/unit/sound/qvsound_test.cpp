@@ -62,7 +62,11 @@ protected:
 };
 
 TEST(SampleTables, ADrawPicksTheFirstRowWhoseThresholdIsAboveIt) {
-    struct Case { std::int32_t r; const char* street; const char* nearFile; };
+    struct Case {
+        std::int32_t r;
+        const char* street;
+        const char* nearFile;
+    };
     const Case cases[] = {
         {0, kStreet1File, kNear1File},  {13, kStreet1File, kNear1File}, {14, kStreet1File, kNear2File},
         {24, kStreet1File, kNear2File}, {25, kStreet1File, kNear3File}, {29, kStreet1File, kNear3File},
@@ -78,7 +82,11 @@ TEST(SampleTables, ADrawPicksTheFirstRowWhoseThresholdIsAboveIt) {
 TEST(HelicopterSweep, TurnsOnlyStrictlyBeyondEitherEdge) {
     const float aboveTop = std::nextafter(25.0f, 26.0f);
     const float belowBottom = std::nextafter(-25.0f, -26.0f);
-    struct Case { float x, step; float wantX, wantStep; bool turned; };
+    struct Case {
+        float x, step;
+        float wantX, wantStep;
+        bool turned;
+    };
     const Case cases[] = {
         {25.0f, 0.0f, 25.0f, 0.0f, false},  // exactly on the edge stays
         {-25.0f, 0.0f, -25.0f, 0.0f, false},
@@ -107,14 +115,14 @@ TEST_F(SoundSystemTest, StartBuildsChannelsLoopsAndTimersInOrder) {
     random.script = {49, 100, 200};
     system = std::make_unique<TSoundSystem>(Services(), kFolder);
     system->Start();
-    EXPECT_THAT(world.log,
-                ElementsAre("audio create", "ch1 create", "load " + PathOf(kBackgroundLoopFile), "ch2 create",
-                            "load " + PathOf(kHelicopterLoopFile), "ch1 download " + kBackgroundWav,
-                            "ch2 download " + kHelicopterWav, "ch1 volume -700", "ch2 volume 0", "ch2 doppler 7",
-                            "segment " + kBackgroundWav + " repeats forever",
-                            "segment " + kHelicopterWav + " repeats forever",
-                            "timer1 create 30", "ch3 create", "timer2 create 7100", "ch4 create",
-                            "timer3 create 2200", "ch1 play " + kBackgroundWav, "ch2 play " + kHelicopterWav));
+    EXPECT_THAT(
+        world.log,
+        ElementsAre("audio create", "ch1 create", "load " + PathOf(kBackgroundLoopFile), "ch2 create",
+                    "load " + PathOf(kHelicopterLoopFile), "ch1 download " + kBackgroundWav,
+                    "ch2 download " + kHelicopterWav, "ch1 volume -700", "ch2 volume 0", "ch2 doppler 7",
+                    "segment " + kBackgroundWav + " repeats forever", "segment " + kHelicopterWav + " repeats forever",
+                    "timer1 create 30", "ch3 create", "timer2 create 7100", "ch4 create", "timer3 create 2200",
+                    "ch1 play " + kBackgroundWav, "ch2 play " + kHelicopterWav));
     EXPECT_THAT(random.draws, ElementsAre("Randomize", "Random(50)", "Random(8000)", "Random(5000)"));
     EXPECT_THAT(Channel(kHelicopter).position, ElementsAre(24.0f, 1.0f, 0.0f));
     EXPECT_THAT(Channel(kHelicopter).velocity, ElementsAre(5.0f, 0.0f, 0.0f));
@@ -125,7 +133,10 @@ TEST_F(SoundSystemTest, StartBuildsChannelsLoopsAndTimersInOrder) {
 }
 
 TEST_F(SoundSystemTest, StartIntervalsSpanTheirWholeRanges) {
-    struct Case { double street, nearDraw; std::uint32_t wantStreet, wantNear; };
+    struct Case {
+        double street, nearDraw;
+        std::uint32_t wantStreet, wantNear;
+    };
     for (const Case& c : {Case{0, 0, 7000, 2000}, Case{7999, 4999, 14999, 6999}}) {
         FakeAudioWorld w;
         FakeTimers t;
@@ -187,7 +198,12 @@ TEST_F(SoundSystemTest, StreetPositionCoversItsSquare) {
 }
 
 TEST_F(SoundSystemTest, NearEventPicksPlaysAtTheListenerAndReschedules) {
-    struct Case { double r; const char* file; double next; std::uint32_t interval; };
+    struct Case {
+        double r;
+        const char* file;
+        double next;
+        std::uint32_t interval;
+    };
     for (const Case& c : {Case{13, kNear1File, 0, 5000}, Case{14, kNear2File, 1999, 6999},
                           Case{24, kNear2File, 7, 5007}, Case{25, kNear3File, 7, 5007}}) {
         world = FakeAudioWorld{};
@@ -280,13 +296,18 @@ TEST_F(SoundSystemTest, DestroyStopsThenReleasesSegmentsChannelsAudioAndTimers) 
     EXPECT_THAT(After(world.log, mark),
                 ElementsAre("stop all", "ch1 stop", "ch2 stop", "ch3 stop", "ch4 stop",
                             "segment " + kBackgroundWav + " destroy", "segment " + kHelicopterWav + " destroy",
-                            "segment " + kStreet1Wav + " destroy", "segment " + kNear1Wav + " destroy",
-                            "ch1 destroy", "ch2 destroy", "ch3 destroy", "ch4 destroy", "audio destroy", "timer1 destroy",
+                            "segment " + kStreet1Wav + " destroy", "segment " + kNear1Wav + " destroy", "ch1 destroy",
+                            "ch2 destroy", "ch3 destroy", "ch4 destroy", "audio destroy", "timer1 destroy",
                             "timer2 destroy", "timer3 destroy"));
 }
 
 TEST_F(SoundSystemTest, AFailedStartRaisesAndLeavesAPartlyBuiltSystemThatDestroysCleanly) {
-    struct Case { int failChannel; const char* failFile; std::string message; std::size_t channels, timersMade; };
+    struct Case {
+        int failChannel;
+        const char* failFile;
+        std::string message;
+        std::size_t channels, timersMade;
+    };
     const Case cases[] = {
         {1, nullptr, "Cannot create performance object", 0, 0},
         {0, kBackgroundLoopFile, "Cannot create segment object from file " + PathOf(kBackgroundLoopFile), 1, 0},
@@ -334,8 +355,8 @@ TEST_F(SoundSystemTest, ASampleThatFailsToLoadReachesTheHandlerAndTheRestGoesOn)
     EXPECT_EQ(timers.At(kStreetTimer).interval, 7000u);  // unchanged: tried again next time
     EXPECT_EQ(Channel(kNear).playing, kNear1File);
     // The near event of the same moment still ran (it took the draws after the failure).
-    EXPECT_EQ(std::count(world.log.begin() + static_cast<std::ptrdiff_t>(mark), world.log.end(), "ch4 play " + kNear1Wav),
-              2);
+    EXPECT_EQ(
+        std::count(world.log.begin() + static_cast<std::ptrdiff_t>(mark), world.log.end(), "ch4 play " + kNear1Wav), 2);
     // The helicopter kept moving and the next street event plays.
     const float x = system->HeliX();
     random.script = {0, 0, 99, 0.5, 0.5, 0};  // near at 12000, street at 14000
@@ -396,7 +417,11 @@ TEST_F(SoundLifecycleTest, StopWithoutASystemTouchesNothing) {
 }
 
 TEST_F(SoundLifecycleTest, FailuresOfMakingOrStartingAreSwallowedAndReleased) {
-    struct Case { bool failCreate; const char* failFile; int failChannel; };
+    struct Case {
+        bool failCreate;
+        const char* failFile;
+        int failChannel;
+    };
     for (const Case& c : {Case{true, nullptr, 0}, Case{false, kHelicopterLoopFile, 0}, Case{false, nullptr, 4}}) {
         world = FakeAudioWorld{};
         world.failCreate = c.failCreate;

@@ -47,7 +47,8 @@ TEST(HostWin32, LibraryWithoutTheEntryMeansNoAnswer) {
 
 TEST(HostWin32, InstallFolderFallsBackToTheProgramFolder) {
     win32::Win32Registry registry;
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantorel 3D Screensaver_is1");
+    RegDeleteTreeW(HKEY_CURRENT_USER,
+                   L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantorel 3D Screensaver_is1");
     win32::HostFolders folders(registry);
     auto program = ExecutablePath();
     program.erase(program.find_last_of('\\'));

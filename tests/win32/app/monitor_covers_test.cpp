@@ -33,8 +33,8 @@ protected:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"CoversTestScene";
         RegisterClassW(&windowClass);
-        scene_ = CreateWindowExW(WS_EX_TOPMOST, L"CoversTestScene", L"Scene", WS_POPUP, 0, 0, kWidth, kHeight,
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+        scene_ = CreateWindowExW(WS_EX_TOPMOST, L"CoversTestScene", L"Scene", WS_POPUP, 0, 0, kWidth, kHeight, nullptr,
+                                 nullptr, windowClass.hInstance, nullptr);
         ASSERT_NE(scene_, nullptr);
         ShowWindow(scene_, SW_SHOW);
     }

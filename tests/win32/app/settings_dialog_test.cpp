@@ -24,8 +24,7 @@
 namespace vtl {
 namespace {
 
-constexpr int kOk = IDOK, kHelp = 100, kVideoMode = 102, kSpeed = 106, kTiming = 107, kTimingSpin = 108,
-              kGetMore = 112;
+constexpr int kOk = IDOK, kHelp = 100, kVideoMode = 102, kSpeed = 106, kTiming = 107, kTimingSpin = 108, kGetMore = 112;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 
@@ -70,8 +69,7 @@ HWND ChildWithText(HWND dialog, const wchar_t* text) {
 void DestroyDialog(HWND dialog) {
     DestroyWindow(dialog);
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}
 }
 
 std::uint32_t Stored(const FakeRegistry& registry, const char* name) {
@@ -84,11 +82,13 @@ struct CheckBoxRow {
     const char* setting;
     bool byDefault;
 };
-constexpr CheckBoxRow kBoxes[] = {
-    {L"Use current mode", "UseCurrentMode", true},       {L"Show glasses", "ShowGlasses", true},
-    {L"Reflection on skull", "ReflectionOnSkull", true}, {L"Reflection on glasses", "ReflectionOnGlasses", true},
-    {L"Show real fps rate", "ShowFPS", false},           {L"Show activity time ", "ShowActivityTime", false},
-    {L"Enable sounds", "EnableSounds", true}};
+constexpr CheckBoxRow kBoxes[] = {{L"Use current mode", "UseCurrentMode", true},
+                                  {L"Show glasses", "ShowGlasses", true},
+                                  {L"Reflection on skull", "ReflectionOnSkull", true},
+                                  {L"Reflection on glasses", "ReflectionOnGlasses", true},
+                                  {L"Show real fps rate", "ShowFPS", false},
+                                  {L"Show activity time ", "ShowActivityTime", false},
+                                  {L"Enable sounds", "EnableSounds", true}};
 
 TEST(SettingsDialogControls, EachCheckBoxShowsItsOwnSetting) {
     for (const CheckBoxRow& flipped : kBoxes) {
@@ -111,8 +111,8 @@ TEST(SettingsDialogControls, EachCheckBoxShowsItsOwnSetting) {
 TEST(SettingsDialogControls, TheOtherControlsShowTheirSettingsAndOkStoresWhatEveryControlHolds) {
     FakeRegistry registry;
     const std::pair<const char*, std::uint32_t> stored[] = {
-        {"Speed", 9},        {"TimingFPS", 75},   {"ShowFPS", 1},           {"ShowActivityTime", 0},
-        {"EnableSounds", 0}, {"ShowGlasses", 0},  {"ReflectionOnSkull", 1}, {"ReflectionOnGlasses", 0},
+        {"Speed", 9},          {"TimingFPS", 75},  {"ShowFPS", 1},           {"ShowActivityTime", 0},
+        {"EnableSounds", 0},   {"ShowGlasses", 0}, {"ReflectionOnSkull", 1}, {"ReflectionOnGlasses", 0},
         {"UseCurrentMode", 0}, {"VideoMode", 4}};
     for (const auto& [name, value] : stored) registry.Set(RegistryRoot::CurrentUser, kSettingsKey, name, value);
     HWND dialog = win32::CreateSettingsDialog(registry);
@@ -133,14 +133,13 @@ TEST(SettingsDialogControls, TheOtherControlsShowTheirSettingsAndOkStoresWhatEve
     EXPECT_FALSE(IsWindow(dialog)) << "OK left the dialog open";
     EXPECT_EQ(registry.writeCount, 10);
     const std::pair<const char*, std::uint32_t> written[] = {
-        {"Speed", 9},        {"TimingFPS", 75},   {"ShowFPS", 1},           {"ShowActivityTime", 0},
-        {"EnableSounds", 1}, {"ShowGlasses", 0},  {"ReflectionOnSkull", 1}, {"ReflectionOnGlasses", 0},
+        {"Speed", 9},          {"TimingFPS", 75},  {"ShowFPS", 1},           {"ShowActivityTime", 0},
+        {"EnableSounds", 1},   {"ShowGlasses", 0}, {"ReflectionOnSkull", 1}, {"ReflectionOnGlasses", 0},
         {"UseCurrentMode", 1}, {"VideoMode", 4}};
     for (const auto& [name, value] : written) EXPECT_EQ(Stored(registry, name), value) << name;
     if (IsWindow(dialog)) DestroyWindow(dialog);
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}
 }
 
 class SettingsDialogDpi : public ::testing::TestWithParam<int> {};

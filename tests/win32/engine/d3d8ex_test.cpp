@@ -63,7 +63,7 @@ TEST_F(EnginePixelTest, LoaderDecodesABmpWithAFullMipChain) {
     // Box filter: each texel of level 1 is the mean of a 2 x 2 block.
     const Level one = ReadLevel(*texture, 1);
     ASSERT_EQ(one.texels.size(), 2u);
-    EXPECT_TRUE(Near(one.texels[0], Rgb{96, 96, 32}, 1));    // red, green, black, grey
+    EXPECT_TRUE(Near(one.texels[0], Rgb{96, 96, 32}, 1));     // red, green, black, grey
     EXPECT_TRUE(Near(one.texels[1], Rgb{128, 191, 191}, 1));  // blue, white, yellow, cyan
 }
 
@@ -142,8 +142,8 @@ TEST_F(EnginePixelTest, ExplicitArgumentsAreHonoured) {
     testing::WriteBytes(Path("quad.jpg"), testing::kQuadrantJpeg, sizeof testing::kQuadrantJpeg);
     HMODULE library = LoadLibraryA("d3d8ex.dll");
     ASSERT_NE(library, nullptr);
-    auto create = reinterpret_cast<CreateEx>(
-        reinterpret_cast<void*>(GetProcAddress(library, "D3DXCreateTextureFromFileExA")));
+    auto create =
+        reinterpret_cast<CreateEx>(reinterpret_cast<void*>(GetProcAddress(library, "D3DXCreateTextureFromFileExA")));
     ASSERT_NE(create, nullptr);
     auto* device = static_cast<IDirect3DDevice8*>(R()->Device->NativeHandle());
     ImageInfo info{};
@@ -163,10 +163,12 @@ TEST_F(EnginePixelTest, ExplicitArgumentsAreHonoured) {
     EXPECT_EQ(info.ImageFileFormat, 1u);  // JPEG
     texture->Release();
     // Missing arguments are refused, not dereferenced.
-    EXPECT_LT(create(device, nullptr, 0, 0, 0, 0, ::D3DFMT_UNKNOWN, ::D3DPOOL_MANAGED, 0, 0, 0, nullptr, nullptr,
-                     &texture), 0);
+    EXPECT_LT(
+        create(device, nullptr, 0, 0, 0, 0, ::D3DFMT_UNKNOWN, ::D3DPOOL_MANAGED, 0, 0, 0, nullptr, nullptr, &texture),
+        0);
     EXPECT_LT(create(nullptr, Path("quad.jpg").c_str(), 0, 0, 0, 0, ::D3DFMT_UNKNOWN, ::D3DPOOL_MANAGED, 0, 0, 0,
-                     nullptr, nullptr, &texture), 0);
+                     nullptr, nullptr, &texture),
+              0);
     FreeLibrary(library);
 }
 

@@ -85,8 +85,10 @@ bool InSystemFolder(const std::wstring& path) {
 }
 
 TEST(LibraryLoading, EachLibraryFromItsOwnFolder) {
-    struct { const wchar_t* name; bool fromSystem; } cases[] = {
-        {L"D3D8.DLL", true}, {L"HHCtrl.ocx", true}, {L"d3d8ex.dll", false}};
+    struct {
+        const wchar_t* name;
+        bool fromSystem;
+    } cases[] = {{L"D3D8.DLL", true}, {L"HHCtrl.ocx", true}, {L"d3d8ex.dll", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(win32::Narrow(c.name));
         HMODULE module = c.fromSystem ? win32::LoadSystemLibrary(c.name) : win32::LoadProgramLibrary(c.name);

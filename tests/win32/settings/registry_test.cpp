@@ -21,7 +21,8 @@ const wchar_t kBase[] = L"Software\\VantorelContractTest";
 // user; false when the key cannot be reached.
 bool SetKeyAccess(const std::string& path, const wchar_t* sddl) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(path).c_str(), 0, READ_CONTROL | WRITE_DAC, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(path).c_str(), 0, READ_CONTROL | WRITE_DAC, &key) !=
+        ERROR_SUCCESS)
         return false;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     bool done = false;
@@ -77,8 +78,8 @@ private:
     static void Remove() { RegDeleteTreeW(HKEY_CURRENT_USER, kBase), RegDeleteKeyW(HKEY_CURRENT_USER, kBase); }
     void Plant(const std::string& path, const std::string& name, DWORD type, const void* data, DWORD size) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, win32::Widen(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                                  nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, win32::Widen(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                  &key, nullptr),
                   ERROR_SUCCESS);
         EXPECT_EQ(RegSetValueExW(key, win32::Widen(name).c_str(), 0, type, static_cast<const BYTE*>(data), size),
                   ERROR_SUCCESS);

@@ -44,12 +44,11 @@ Capture ReadCapture(std::uint64_t from) {
     return capture;
 }
 
-
 std::string TestFolder() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder =
-        std::wstring(temp) + L"vtl_sound_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount());
+    const std::wstring folder = std::wstring(temp) + L"vtl_sound_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                                std::to_wstring(GetTickCount());
     CreateDirectoryW(folder.c_str(), nullptr);
     return win32::Narrow(folder);
 }
@@ -57,7 +56,8 @@ std::string TestFolder() {
 std::string WriteWave(const std::string& folder, const std::string& name, const PcmWave& wave) {
     const std::string path = folder + "\\" + name;
     const std::vector<std::uint8_t> bytes = BuildPcmWave(wave);
-    const HANDLE file = CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);

@@ -16,8 +16,8 @@ struct Heard {
     float doppler = 1;      // DirectMusic: the listener's factor, applied by DirectSound 3D
     double frequency = -1;  // DirectSound: the voice's rate over its wave's rate
     long volume = 0;
-    std::string sound;      // empty: silent
-    std::string plays;      // "N in sequence", "loop", or how it would really go
+    std::string sound;  // empty: silent
+    std::string plays;  // "N in sequence", "loop", or how it would really go
 
     // DirectSound: the rate it set. DirectMusic: the physical shift that DirectSound 3D
     // applies to the requested motion with the listener's factor.

@@ -97,10 +97,14 @@ TEST(BackEndRequests, DirectMusicAsksForWhatDirectSoundPlays) {
         channel.SetPosition(20, 5, 0);
         check("coming back");
     };
-    struct { const char* name; Scenario scenario; } cases[] = {
-        {"x = 0", playOnce(0, 0, 0)},        {"x = -5", playOnce(-5, 0, 0)},     {"x = +5", playOnce(5, 0, 0)},
-        {"volume -700", playOnce(0, -700, 0)}, {"volume +700", playOnce(0, 700, 0)},
-        {"repeats 0", playOnce(0, 0, 0)},     {"repeats 1", playOnce(0, 0, 1)}, {"repeats 2", playOnce(0, 0, 2)},
+    struct {
+        const char* name;
+        Scenario scenario;
+    } cases[] = {
+        {"x = 0", playOnce(0, 0, 0)},         {"x = -5", playOnce(-5, 0, 0)},
+        {"x = +5", playOnce(5, 0, 0)},        {"volume -700", playOnce(0, -700, 0)},
+        {"volume +700", playOnce(0, 700, 0)}, {"repeats 0", playOnce(0, 0, 0)},
+        {"repeats 1", playOnce(0, 0, 1)},     {"repeats 2", playOnce(0, 0, 2)},
         {"helicopter pass", helicopterPass},
     };
     if (soundtest::CapturePath().empty()) GTEST_SKIP() << "no audio device in this run";

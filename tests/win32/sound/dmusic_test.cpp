@@ -40,7 +40,8 @@ TEST(DirectMusicBackEnd, EveryCallRunsOnFourChannels) {
         const std::string folder = soundtest::TestFolder();
         const std::string wave = soundtest::WriteWave(folder, "loop.wav", soundtest::Tone(440, 0.2));
         auto audio = win32::CreateDirectMusicAudio();
-        std::printf("DirectMusic channel comes up whole: %s\n", win32::DirectMusicChannelComesUp(*audio) ? "yes" : "no");
+        std::printf("DirectMusic channel comes up whole: %s\n",
+                    win32::DirectMusicChannelComesUp(*audio) ? "yes" : "no");
         TDMPerformance* channels[4];
         for (auto& channel : channels) channel = audio->CreatePerformance();
         auto loop = audio->LoadSegment(wave);
@@ -153,8 +154,11 @@ TEST(DirectMusicBackEnd, AWaveSegmentLastsAsLongAsItsWave) {
     OnFreshThread([] {
         const std::string folder = soundtest::TestFolder();
         auto audio = win32::CreateDirectMusicAudio();
-        struct { const char* name; double seconds; std::int32_t ticks; } cases[] = {
-            {"half.wav", 0.5, 768}, {"short.wav", 0.1, 154}, {"two.wav", 2.0, 3072}};
+        struct {
+            const char* name;
+            double seconds;
+            std::int32_t ticks;
+        } cases[] = {{"half.wav", 0.5, 768}, {"short.wav", 0.1, 154}, {"two.wav", 2.0, 3072}};
         for (const auto& c : cases) {
             auto segment = audio->LoadSegment(soundtest::WriteWave(folder, c.name, soundtest::Tone(440, c.seconds)));
             EXPECT_EQ(win32::DirectMusicSegmentLength(*segment), c.ticks) << c.name;

@@ -53,16 +53,15 @@ std::vector<ScreenRect> SystemMonitors() {
 
 void MonitorCovers::Cover(HWND sceneWindow) {
     Remove();
-    const SaverLayout layout =
-        LayOutSaver(monitors_(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const SaverLayout layout = LayOutSaver(monitors_(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     RegisterCoverClass();
     for (const ScreenRect& rect : layout.covers) {
         // Not owned by the scene window: an owned window always stands above its
         // owner, and a cover that overlaps the scene in part must stay beneath it.
-        HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kCoverClass, L"Cover",
-                                     WS_POPUP, rect.left, rect.top, static_cast<int>(rect.Width()),
-                                     static_cast<int>(rect.Height()), nullptr, nullptr, GetModuleHandleW(nullptr),
-                                     nullptr);
+        HWND cover =
+            CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kCoverClass, L"Cover", WS_POPUP,
+                            rect.left, rect.top, static_cast<int>(rect.Width()), static_cast<int>(rect.Height()),
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!cover) continue;  // a monitor left uncovered is better than no saver
         windows_.push_back(cover);
         SetWindowLongPtrW(cover, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(sceneWindow));

@@ -26,9 +26,7 @@ void CopyPicture() {
 LRESULT CALLBACK PreviewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
-        case WM_CLOSE:
-            PostQuitMessage(0);
-            break;
+        case WM_CLOSE: PostQuitMessage(0); break;
         case WM_PAINT: {
             PAINTSTRUCT paint;
             BeginPaint(window, &paint);
@@ -36,8 +34,7 @@ LRESULT CALLBACK PreviewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
             EndPaint(window, &paint);
             break;
         }
-        default:
-            break;
+        default: break;
     }
     // Every message also gets the default handling, the close request included.
     return DefWindowProcW(window, message, wParam, lParam);

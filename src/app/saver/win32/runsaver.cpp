@@ -35,7 +35,7 @@ struct SaverRun : ISaverHost {
     std::unique_ptr<SaverController> controller;
     std::unique_ptr<win32::SaverContent> content;
     win32::MonitorCovers covers;
-    bool covering = false;  // the covers follow monitor changes only while the saver runs
+    bool covering = false;            // the covers follow monitor changes only while the saver runs
     std::exception_ptr pendingError;  // an error raised inside a window message
     bool errorNoticePosted = false;
     bool sceneOnEveryMonitor = false;  // the covers show the scene rather than black
@@ -106,7 +106,8 @@ void Guarded(F&& body) {
         }
         // Decided after this message, not inside it: the password dialog must not
         // open in the middle of a paint.
-        if (!g_run.errorNoticePosted) g_run.errorNoticePosted = PostMessageW(g_run.window, kHandlerErrorMessage, 0, 0) != 0;
+        if (!g_run.errorNoticePosted)
+            g_run.errorNoticePosted = PostMessageW(g_run.window, kHandlerErrorMessage, 0, 0) != 0;
         if (!g_run.errorNoticePosted) PostQuitMessage(1);
     }
 }
@@ -195,8 +196,8 @@ HWND CreateSaverWindow() {
     RegisterClassW(&windowClass);
     if (FaultInjected("window")) return nullptr;
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    return CreateWindowExW(WS_EX_TOPMOST, L"VTL3DSaver", L"Saver", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
-                           0, width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
+    return CreateWindowExW(WS_EX_TOPMOST, L"VTL3DSaver", L"Saver", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                           width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
 // Runs each step even when one before it failed; a failure here must not hide the
@@ -205,8 +206,7 @@ template <typename F>
 void Quietly(F&& step) {
     try {
         step();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 }  // namespace

@@ -91,8 +91,7 @@ INT_PTR CALLBACK SettingsForm::DialogProc(HWND dialog, UINT message, WPARAM wPar
         // stays open. No error may unwind into the system's dialog code.
         try {
             form->ShowError(DescribeException(std::current_exception()).message);
-        } catch (...) {
-        }
+        } catch (...) {}
         return TRUE;
     }
 }
@@ -107,13 +106,20 @@ INT_PTR SettingsForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             const int code = HIWORD(wParam);
-            if (id == IDOK) btnOkClick();
-            else if (id == IDCANCEL) btnCancelClick();
-            else if (id == idBtnHelp && code == BN_CLICKED) btnHelpClick();
-            else if (id == idUseCurrentMode && code == BN_CLICKED) cbxUseCurrentModeClick();
-            else if (id == idGetMore && code == STN_CLICKED) GetMoreLabelClick();
-            else if (id == idTiming && code == EN_KILLFOCUS) NormaliseTiming();
-            else return FALSE;
+            if (id == IDOK)
+                btnOkClick();
+            else if (id == IDCANCEL)
+                btnCancelClick();
+            else if (id == idBtnHelp && code == BN_CLICKED)
+                btnHelpClick();
+            else if (id == idUseCurrentMode && code == BN_CLICKED)
+                cbxUseCurrentModeClick();
+            else if (id == idGetMore && code == STN_CLICKED)
+                GetMoreLabelClick();
+            else if (id == idTiming && code == EN_KILLFOCUS)
+                NormaliseTiming();
+            else
+                return FALSE;
             return TRUE;
         }
         case WM_NOTIFY: {
@@ -132,20 +138,11 @@ INT_PTR SettingsForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
             return TRUE;
         case WM_HELP:
-        case kShowHelpMessage:
-            ShowHelp();
-            return TRUE;
-        case WM_DPICHANGED:
-            OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-            return TRUE;
-        case WM_CLOSE:
-            DestroyWindow(dialog_);
-            return TRUE;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return TRUE;
-        default:
-            return FALSE;
+        case kShowHelpMessage: ShowHelp(); return TRUE;
+        case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return TRUE;
+        case WM_CLOSE: DestroyWindow(dialog_); return TRUE;
+        case WM_DESTROY: PostQuitMessage(0); return TRUE;
+        default: return FALSE;
     }
 }
 
@@ -186,20 +183,13 @@ void SettingsForm::ShowState(const SettingsFormState& state) {
         const int id = ControlIdOf(setting);
         const std::int32_t value = state.Value(setting);
         switch (setting.control) {
-            case DialogControl::TrackBar:
-                SendDlgItemMessageW(dialog_, id, TBM_SETPOS, TRUE, value);
-                break;
-            case DialogControl::SpinEdit:
-                SetDlgItemInt(dialog_, id, static_cast<UINT>(value), FALSE);
-                break;
-            case DialogControl::CheckBox:
-                CheckDlgButton(dialog_, id, value ? BST_CHECKED : BST_UNCHECKED);
-                break;
+            case DialogControl::TrackBar: SendDlgItemMessageW(dialog_, id, TBM_SETPOS, TRUE, value); break;
+            case DialogControl::SpinEdit: SetDlgItemInt(dialog_, id, static_cast<UINT>(value), FALSE); break;
+            case DialogControl::CheckBox: CheckDlgButton(dialog_, id, value ? BST_CHECKED : BST_UNCHECKED); break;
             case DialogControl::DropDownList:
                 SendDlgItemMessageW(dialog_, id, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
                 break;
-            case DialogControl::RegistryOnly:
-                break;
+            case DialogControl::RegistryOnly: break;
         }
     }
     cbxUseCurrentModeClick();  // as a click on the box would
@@ -213,19 +203,14 @@ SettingsFormState SettingsForm::ReadControls() const {
             case DialogControl::TrackBar:
                 state.Set(setting, static_cast<std::int32_t>(SendDlgItemMessageW(dialog_, id, TBM_GETPOS, 0, 0)));
                 break;
-            case DialogControl::SpinEdit:
-                state.Set(setting, SpinEditValue(setting, WindowText(Item(id))));
-                break;
-            case DialogControl::CheckBox:
-                state.SetChecked(setting, Checked(id));
-                break;
+            case DialogControl::SpinEdit: state.Set(setting, SpinEditValue(setting, WindowText(Item(id)))); break;
+            case DialogControl::CheckBox: state.SetChecked(setting, Checked(id)); break;
             case DialogControl::DropDownList: {
                 const auto selected = SendDlgItemMessageW(dialog_, id, CB_GETCURSEL, 0, 0);
                 state.Set(setting, selected == CB_ERR ? kNoVideoMode : static_cast<std::int32_t>(selected));
                 break;
             }
-            case DialogControl::RegistryOnly:
-                break;
+            case DialogControl::RegistryOnly: break;
         }
     }
     return state;
@@ -282,7 +267,7 @@ HWND vtl::win32::CreateSettingsDialog(IRegistry& registry) {
                                              reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), nullptr,
                                              &SettingsForm::DialogProc, reinterpret_cast<LPARAM>(form.get()));
     if (!dialog) return nullptr;  // the form was never attached: it goes with this scope
-    form.release();                // the dialog frees it when destroyed
+    form.release();               // the dialog frees it when destroyed
     ShowWindow(dialog, SW_SHOWNORMAL);
     return dialog;
 }

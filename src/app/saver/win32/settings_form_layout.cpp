@@ -6,9 +6,9 @@ namespace vtl::win32 {
 namespace {
 
 HFONT FormFont(int height, bool link) {
-    return CreateFontW(-height, 0, 0, 0, link ? FW_BOLD : FW_NORMAL, FALSE, link ? TRUE : FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+    return CreateFontW(-height, 0, 0, 0, link ? FW_BOLD : FW_NORMAL, FALSE, link ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       L"MS Sans Serif");
 }
 
 }  // namespace
@@ -24,11 +24,10 @@ void FormLayout::Create(HWND dialog, int dpi, const std::vector<ControlSpec>& co
     MakeFonts();
     for (const ControlSpec& spec : controls) {
         const RECT& d = spec.design;
-        HWND control = CreateWindowExW(spec.exStyle, spec.windowClass, spec.text.c_str(),
-                                       WS_CHILD | WS_VISIBLE | spec.style, Scale(d.left), Scale(d.top),
-                                       Scale(d.right), Scale(d.bottom), dialog_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                       GetModuleHandleW(nullptr), nullptr);
+        HWND control =
+            CreateWindowExW(spec.exStyle, spec.windowClass, spec.text.c_str(), WS_CHILD | WS_VISIBLE | spec.style,
+                            Scale(d.left), Scale(d.top), Scale(d.right), Scale(d.bottom), dialog_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), GetModuleHandleW(nullptr), nullptr);
         if (!control) continue;
         if (spec.fit == Fit::Link) link_ = control;
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(spec.fit == Fit::Link ? linkFont_ : font_), FALSE);
@@ -82,8 +81,7 @@ void FormLayout::LayOutControls() {
     // its width each time they are attached.
     for (std::size_t i = 1; i < placements_.size(); ++i)
         if (placements_[i].spec->fit == Fit::Buddy)
-            SendMessageW(placements_[i].control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(placements_[i - 1].control),
-                         0);
+            SendMessageW(placements_[i].control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(placements_[i - 1].control), 0);
 }
 
 }  // namespace vtl::win32

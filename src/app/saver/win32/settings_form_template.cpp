@@ -43,8 +43,8 @@ ControlSpec CheckBox(const char* controlName, int id, int x, int y, int w) {
 std::vector<ControlSpec> MakeControls() {
     std::vector<ControlSpec> c;
     c.push_back(Plain(L"STATIC", L"", SS_ETCHEDFRAME, -1, 8, 8, 381, 57));
-    c.push_back(Plain(L"STATIC", L"Vantorel 3D Screensaver, version 2.5", SS_CENTER | SS_NOPREFIX, -1, 104, 12, 215,
-                      13));
+    c.push_back(
+        Plain(L"STATIC", L"Vantorel 3D Screensaver, version 2.5", SS_CENTER | SS_NOPREFIX, -1, 104, 12, 215, 13));
     c.push_back(Plain(L"STATIC", L"Get More 3D Screensavers", SS_CENTER | SS_NOTIFY | SS_NOPREFIX, idGetMore, 117, 28,
                       154, 13, Fit::Link));
 
@@ -71,8 +71,8 @@ std::vector<ControlSpec> MakeControls() {
     c.push_back(Label(L"Timing (fps)", g2x + 155, g2y + 20));
     c.push_back(Showing("seTiming", Plain(WC_EDITW, L"", ES_NUMBER | ES_AUTOHSCROLL | kTab, idTiming, g2x + 156,
                                           g2y + 43, 65, 22, Fit::Design, WS_EX_CLIENTEDGE)));
-    c.push_back(Plain(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_HOTTRACK, idTimingSpin, 0, 0, 0, 0,
-                      Fit::Buddy));
+    c.push_back(
+        Plain(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_HOTTRACK, idTimingSpin, 0, 0, 0, 0, Fit::Buddy));
     c.push_back(CheckBox("cbxShowRealFPS", idShowRealFPS, g2x + 8, g2y + 100, 113));
     c.push_back(CheckBox("cbxShowActivityTime", idShowActivityTime, g2x + 8, g2y + 122, 113));
     c.push_back(CheckBox("cbxEnableSounds", idEnableSounds, g2x + 8, g2y + 144, 97));

@@ -49,7 +49,7 @@ struct ControlSpec {
     std::wstring text;
     DWORD style;  // WS_CHILD | WS_VISIBLE come on top
     DWORD exStyle;
-    int id;  // -1 for controls nothing refers to
+    int id;       // -1 for controls nothing refers to
     RECT design;  // left, top, width, height at 96 dots per inch, in the form's client area
     Fit fit;
     const char* controlName;  // the setting it shows, as the settings table names the control; or nullptr

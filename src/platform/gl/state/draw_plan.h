@@ -95,7 +95,7 @@ struct DrawPlan {
     Primitive primitive;  // no vertices: nothing to draw
     std::uint32_t first = 0;
     VertexLayout layout;
-    bool hasTexCoord = false;  // the set stage 0 reads is in the stream...
+    bool hasTexCoord = false;      // the set stage 0 reads is in the stream...
     std::uint32_t texCoordAt = 0;  // ...here
     ShaderKey key;
     UniformValues uniforms;

@@ -104,8 +104,15 @@ bool LoadMesh(const std::string& path, DWORD color, std::vector<Vertex>& out) {
         for (int corner = 0; corner < 3; ++corner) {
             const std::int32_t vi = k[corner], ni = k[3 + corner], ti = k[6 + corner];
             if (vi < 0 || vi >= p || ni < 0 || ni >= n || (c > 0 && (ti < 0 || ti >= c))) return false;
-            Vertex v{pos[vi * 3], pos[vi * 3 + 1], pos[vi * 3 + 2], nor[ni * 3], nor[ni * 3 + 1], nor[ni * 3 + 2],
-                     color, 0.0f, 1.0f};
+            Vertex v{pos[vi * 3],
+                     pos[vi * 3 + 1],
+                     pos[vi * 3 + 2],
+                     nor[ni * 3],
+                     nor[ni * 3 + 1],
+                     nor[ni * 3 + 2],
+                     color,
+                     0.0f,
+                     1.0f};
             if (c > 0) {
                 v.u = tex[ti * 2];
                 v.v = 1.0f - tex[ti * 2 + 1];
@@ -120,8 +127,8 @@ using CreateTexture = HRESULT(WINAPI*)(IDirect3DDevice8*, LPCSTR, IDirect3DTextu
 
 IDirect3DTexture8* LoadTexture(IDirect3DDevice8* device, const std::string& path) {
     static HMODULE library = LoadLibraryW(L"d3d8ex.dll");
-    const auto create = reinterpret_cast<CreateTexture>(
-        reinterpret_cast<void*>(GetProcAddress(library, "D3DXCreateTextureFromFileA")));
+    const auto create =
+        reinterpret_cast<CreateTexture>(reinterpret_cast<void*>(GetProcAddress(library, "D3DXCreateTextureFromFileA")));
     IDirect3DTexture8* texture = nullptr;
     if (!create || FAILED(create(device, path.c_str(), &texture))) return nullptr;
     return texture;
@@ -254,8 +261,8 @@ struct Floor {
 
     void Frame() {
         angle -= 0.9f;
-        const bool all = variant == "full" || variant == "tinyskull" || variant == "backonly" ||
-                         variant == "zclear" || variant == "point" || variant == "writeonly";
+        const bool all = variant == "full" || variant == "tinyskull" || variant == "backonly" || variant == "zclear" ||
+                         variant == "point" || variant == "writeonly";
         const bool plain = variant == "plain";
         LARGE_INTEGER t0, t1, t2;
         QueryPerformanceCounter(&t0);
@@ -281,9 +288,9 @@ struct Floor {
             Draw(skull, variant != "backonly");
         }
         if (all) {
-            const D3DMATRIX world = Multiply(
-                Multiply(dot, Multiply(Scale(0.37f, 0.37f, 0.4f), Translation(0, -0.034f, 0.25f))),
-                Multiply(RotationZ(Radians(double(angle) + 90)), RotationX(Radians(-80))));
+            const D3DMATRIX world =
+                Multiply(Multiply(dot, Multiply(Scale(0.37f, 0.37f, 0.4f), Translation(0, -0.034f, 0.25f))),
+                         Multiply(RotationZ(Radians(double(angle) + 90)), RotationX(Radians(-80))));
             device->SetTransform(D3DTS_WORLD, &world);
             Draw(glasses, variant != "backonly");
         }

@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
     windowClass.lpszClassName = L"SceneFigures";
     RegisterClassW(&windowClass);
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    g_window = CreateWindowExW(WS_EX_TOPMOST, L"SceneFigures", L"SceneFigures", WS_POPUP, 0, 0, width, height,
-                               nullptr, nullptr, windowClass.hInstance, nullptr);
+    g_window = CreateWindowExW(WS_EX_TOPMOST, L"SceneFigures", L"SceneFigures", WS_POPUP, 0, 0, width, height, nullptr,
+                               nullptr, windowClass.hInstance, nullptr);
     content.SetupScene(g_window, width, height, false);
     g_content = &content;
     ShowWindow(g_window, SW_SHOW);

@@ -36,8 +36,8 @@ HWND MakeHost(int x, int y, int w, int h) {
     cls.hbrBackground = CreateSolidBrush(RGB(255, 0, 255));  // stands out from the picture
     cls.lpszClassName = L"VtlTestPreviewHost";
     RegisterClassW(&cls);
-    return CreateWindowExW(0, cls.lpszClassName, L"Preview host", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr,
-                           nullptr, cls.hInstance, nullptr);
+    return CreateWindowExW(0, cls.lpszClassName, L"Preview host", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+                           cls.hInstance, nullptr);
 }
 
 void Pump(DWORD milliseconds) {

@@ -15,11 +15,13 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const std::wstring mode = argv[1];
-    const wchar_t* sddl = mode == L"readonly" ? L"D:P(A;OICI;KR;;;WD)" : mode == L"open" ? L"D:P(A;OICI;KA;;;WD)" : nullptr;
+    const wchar_t* sddl = mode == L"readonly" ? L"D:P(A;OICI;KR;;;WD)"
+                          : mode == L"open"   ? L"D:P(A;OICI;KA;;;WD)"
+                                              : nullptr;
     if (!sddl) return 2;
     HKEY key = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, argv[2], 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key,
-                              nullptr);
+    LONG rc =
+        RegCreateKeyExW(HKEY_CURRENT_USER, argv[2], 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key, nullptr);
     if (rc != ERROR_SUCCESS) {
         std::fprintf(stderr, "RegCreateKeyEx: %ld\n", rc);
         return 1;

@@ -39,9 +39,12 @@ BOOL CALLBACK Describe(HWND child, LPARAM) {
     Ask(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
     const std::wstring kind = cls;
     long state = 0;
-    if (_wcsicmp(cls, L"Button") == 0) state = static_cast<long>(Ask(child, BM_GETCHECK));
-    else if (_wcsicmp(cls, TRACKBAR_CLASSW) == 0) state = static_cast<long>(Ask(child, TBM_GETPOS));
-    else if (_wcsicmp(cls, L"ComboBox") == 0) state = static_cast<long>(Ask(child, CB_GETCURSEL));
+    if (_wcsicmp(cls, L"Button") == 0)
+        state = static_cast<long>(Ask(child, BM_GETCHECK));
+    else if (_wcsicmp(cls, TRACKBAR_CLASSW) == 0)
+        state = static_cast<long>(Ask(child, TBM_GETPOS));
+    else if (_wcsicmp(cls, L"ComboBox") == 0)
+        state = static_cast<long>(Ask(child, CB_GETCURSEL));
     RECT r{};
     GetWindowRect(child, &r);
     std::printf("child id=%d class=%s text=%s enabled=%d visible=%d state=%ld rect=%ld,%ld,%ld,%ld\n",
