@@ -11,7 +11,12 @@ struct LoopTimers::Entry {
     bool alive = true;
     IMessageTimer* timer = nullptr;
 
-    std::uint32_t Due() const { return start + interval; }
+    // Measured as the time since the countdown began, an unsigned difference: right
+    // across the tick count's wrap and for any interval, where comparing a due tick by
+    // its signed distance would take an interval of 2^31 ms or more as due at once.
+    std::uint32_t Elapsed(std::uint32_t now) const { return now - start; }
+    bool Due(std::uint32_t now) const { return Elapsed(now) >= interval; }
+    std::uint32_t Overdue(std::uint32_t now) const { return Elapsed(now) - interval; }
 };
 
 class LoopTimer : public IMessageTimer {
@@ -57,12 +62,11 @@ void LoopTimers::ProcessMessages() {
     // what died meanwhile. Timers made by a handler wait for the next round.
     std::vector<std::shared_ptr<Entry>> due;
     for (const auto& entry : entries_)
-        if (TickReached(now, entry->Due())) due.push_back(entry);
-    std::stable_sort(due.begin(), due.end(), [now](const auto& a, const auto& b) {
-        return static_cast<std::int32_t>(a->Due() - now) < static_cast<std::int32_t>(b->Due() - now);
-    });
+        if (entry->Due(now)) due.push_back(entry);
+    std::stable_sort(due.begin(), due.end(),
+                     [now](const auto& a, const auto& b) { return a->Overdue(now) > b->Overdue(now); });
     for (const auto& entry : due) {
-        if (!entry->alive || !TickReached(now, entry->Due())) continue;
+        if (!entry->alive || !entry->Due(now)) continue;
         entry->start = now;
         try {
             entry->handler(*entry->timer);
@@ -76,8 +80,8 @@ std::uint32_t LoopTimers::MillisecondsToNextDue(std::uint32_t longest) const {
     const std::uint32_t now = clock_.TickCount();
     std::uint32_t wait = longest;
     for (const auto& entry : entries_) {
-        if (TickReached(now, entry->Due())) return 0;
-        wait = std::min(wait, entry->Due() - now);
+        if (entry->Due(now)) return 0;
+        wait = std::min(wait, entry->interval - entry->Elapsed(now));
     }
     return wait;
 }

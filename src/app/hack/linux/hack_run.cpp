@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/common/saverloop.h"
+#include "app/hack/frame_pacing.h"
 #include "app/hack/loop_timers.h"
 #include "pack/packlib.h"
 #include "platform/errors.h"
@@ -135,25 +136,17 @@ int RunHack(const HackOptions& options) {
     }
 
     const std::uint32_t interval = FrameTimerDelayMs(ReadSetting(settings, kTimingFPS));
-    std::uint32_t nextFrame = clock.TickCount();
+    FramePacer pacer(interval, clock.TickCount());
     bool closed = false;
     while (quitCode == 0 && !closed && !g_stopSignal) {
-        const std::uint32_t now = clock.TickCount();
-        const std::uint32_t untilFrame = TickReached(now, nextFrame) ? 0 : nextFrame - now;
+        const std::uint32_t untilFrame = pacer.WaitMs(clock.TickCount());
         pollfd connection{window.ConnectionFd(), POLLIN, 0};
         // A signal cuts the wait short (no SA_RESTART), so the end comes at once.
         ::poll(&connection, 1, static_cast<int>(timers.MillisecondsToNextDue(untilFrame)));
         const x11::WindowEvents events = window.TakeEvents();
         closed = events.closed;
         timers.ProcessMessages();
-        const std::uint32_t after = clock.TickCount();
-        if (!closed && TickReached(after, nextFrame)) {
-            RenderSceneFrame();
-            nextFrame += interval;
-            // A run that fell more than a frame behind (a stopped process, a slow
-            // renderer) starts counting again rather than racing to catch up.
-            if (TickReached(after, nextFrame + interval)) nextFrame = after + interval;
-        }
+        if (!closed && pacer.TakeFrame(clock.TickCount())) RenderSceneFrame();
     }
 
     if (quitCode != 0) {
