@@ -2,6 +2,7 @@
 // Registry seam: what the settings store and the host services need of a
 // hierarchical key/value store. Win32 maps it onto the real registry; the in-memory
 // FakeRegistry serves tests (and a file-backed store can serve other platforms).
+#include <cctype>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -23,6 +24,16 @@ public:
     // False when the store refuses the write.
     virtual bool WriteDword(const std::string& name, std::uint32_t value) = 0;
 };
+
+// Key paths and value names are case-insensitive in the registry; a store that keeps
+// them itself keys them by these folded forms.
+inline std::string FoldedRegistryName(std::string name) {
+    for (auto& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+inline std::string FoldedRegistryKey(RegistryRoot root, const std::string& path) {
+    return (root == RegistryRoot::CurrentUser ? "hkcu\\" : "hklm\\") + FoldedRegistryName(path);
+}
 
 class IRegistry {
 public:

@@ -20,7 +20,6 @@ public:
 private:
     class Key;
     using Values = std::map<std::string, std::uint32_t>;
-    static std::string KeyId(RegistryRoot root, const std::string& path);
     std::map<std::string, Values> keys_;
 };
 

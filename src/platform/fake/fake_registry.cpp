@@ -1,17 +1,6 @@
 #include "platform/fake/fake_registry.h"
 
-#include <cctype>
-
 namespace vtl {
-
-namespace {
-
-std::string Lower(std::string text) {
-    for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-}  // namespace
 
 class FakeRegistryKey : public IRegistryKey {
 public:
@@ -36,7 +25,7 @@ public:
     }
     bool WriteDword(const std::string& name, std::uint32_t value) override {
         if (owner_.denied_.count(id_)) return false;
-        owner_.keys_[id_].values[Lower(name)] = value;
+        owner_.keys_[id_].values[FoldedRegistryName(name)] = value;
         ++owner_.writeCount;
         return true;
     }
@@ -45,44 +34,42 @@ private:
     const FakeRegistry::Value* Find(const std::string& name) const {
         auto key = owner_.keys_.find(id_);
         if (key == owner_.keys_.end()) return nullptr;
-        auto value = key->second.values.find(Lower(name));
+        auto value = key->second.values.find(FoldedRegistryName(name));
         return value == key->second.values.end() ? nullptr : &value->second;
     }
     FakeRegistry& owner_;
     std::string id_;
 };
 
-std::string FakeRegistry::Id(RegistryRoot root, const std::string& path) {
-    return (root == RegistryRoot::CurrentUser ? "hkcu\\" : "hklm\\") + Lower(path);
-}
-
 std::unique_ptr<IRegistryKey> FakeRegistry::OpenKey(RegistryRoot root, const std::string& path) {
-    const auto id = Id(root, path);
+    const auto id = FoldedRegistryKey(root, path);
     if (!keys_.count(id)) return nullptr;
     return std::make_unique<FakeRegistryKey>(*this, id);
 }
 
 std::unique_ptr<IRegistryKey> FakeRegistry::CreateKey(RegistryRoot root, const std::string& path) {
-    const auto id = Id(root, path);
+    const auto id = FoldedRegistryKey(root, path);
     // A read-only key does not open for writing, whether it exists yet or not.
     if (denied_.count(id)) return nullptr;
     for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1))
-        keys_[Id(root, path.substr(0, at))];
+        keys_[FoldedRegistryKey(root, path.substr(0, at))];
     keys_[id];
     return std::make_unique<FakeRegistryKey>(*this, id);
 }
 
 void FakeRegistry::Set(RegistryRoot root, const std::string& path, const std::string& name, Value value) {
-    keys_[Id(root, path)].values[Lower(name)] = std::move(value);
+    keys_[FoldedRegistryKey(root, path)].values[FoldedRegistryName(name)] = std::move(value);
 }
 
-bool FakeRegistry::HasKey(RegistryRoot root, const std::string& path) const { return keys_.count(Id(root, path)) != 0; }
+bool FakeRegistry::HasKey(RegistryRoot root, const std::string& path) const {
+    return keys_.count(FoldedRegistryKey(root, path)) != 0;
+}
 
 const FakeRegistry::Value* FakeRegistry::Get(RegistryRoot root, const std::string& path,
                                              const std::string& name) const {
-    auto key = keys_.find(Id(root, path));
+    auto key = keys_.find(FoldedRegistryKey(root, path));
     if (key == keys_.end()) return nullptr;
-    auto value = key->second.values.find(Lower(name));
+    auto value = key->second.values.find(FoldedRegistryName(name));
     return value == key->second.values.end() ? nullptr : &value->second;
 }
 

@@ -23,7 +23,7 @@ public:
     void Set(RegistryRoot root, const std::string& path, const std::string& name, Value value);
     bool HasKey(RegistryRoot root, const std::string& path) const;
     const Value* Get(RegistryRoot root, const std::string& path, const std::string& name) const;
-    void DenyWrites(RegistryRoot root, const std::string& path) { denied_.insert(Id(root, path)); }
+    void DenyWrites(RegistryRoot root, const std::string& path) { denied_.insert(FoldedRegistryKey(root, path)); }
 
     int writeCount = 0;
 
@@ -31,7 +31,6 @@ private:
     struct Key {
         std::map<std::string, Value> values;
     };
-    static std::string Id(RegistryRoot root, const std::string& path);
     std::map<std::string, Key> keys_;
     std::set<std::string> denied_;
     friend class FakeRegistryKey;

@@ -18,20 +18,20 @@ FormLayout::~FormLayout() {
     if (linkFont_) DeleteObject(linkFont_);
 }
 
-void FormLayout::Create(HWND dialog, int dpi, const std::vector<ControlSpec>& controls) {
+void FormLayout::Create(HWND dialog, int dpi, const std::vector<ControlDesign>& controls) {
     dialog_ = dialog;
     dpi_ = dpi;
     MakeFonts();
-    for (const ControlSpec& spec : controls) {
-        const RECT& d = spec.design;
+    for (const ControlDesign& item : controls) {
+        const RECT& d = item.design;
         HWND control =
-            CreateWindowExW(spec.exStyle, spec.windowClass, spec.text.c_str(), WS_CHILD | WS_VISIBLE | spec.style,
+            CreateWindowExW(item.exStyle, item.windowClass, item.text.c_str(), WS_CHILD | WS_VISIBLE | item.style,
                             Scale(d.left), Scale(d.top), Scale(d.right), Scale(d.bottom), dialog_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), GetModuleHandleW(nullptr), nullptr);
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), GetModuleHandleW(nullptr), nullptr);
         if (!control) continue;
-        if (spec.fit == Fit::Link) link_ = control;
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(spec.fit == Fit::Link ? linkFont_ : font_), FALSE);
-        placements_.push_back({control, &spec});
+        if (item.fit == Fit::Link) link_ = control;
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(item.fit == Fit::Link ? linkFont_ : font_), FALSE);
+        placements_.push_back({control, &item});
     }
     LayOutControls();
 }
@@ -61,10 +61,10 @@ void FormLayout::LayOutControls() {
     HDC dc = GetDC(dialog_);
     HGDIOBJ old = SelectObject(dc, font_);
     for (const Placement& placed : placements_) {
-        if (placed.spec->fit == Fit::Buddy) continue;  // it follows its control below
-        const RECT& d = placed.spec->design;
+        if (placed.item->fit == Fit::Buddy) continue;  // it follows its control below
+        const RECT& d = placed.item->design;
         int width = Scale(d.right), height = Scale(d.bottom);
-        if (placed.spec->fit == Fit::Text) {
+        if (placed.item->fit == Fit::Text) {
             wchar_t text[128] = {};
             GetWindowTextW(placed.control, text, 128);
             SIZE size{};
@@ -80,7 +80,7 @@ void FormLayout::LayOutControls() {
     // Up-down arrows stand inside the right end of their control, which they take from
     // its width each time they are attached.
     for (std::size_t i = 1; i < placements_.size(); ++i)
-        if (placements_[i].spec->fit == Fit::Buddy)
+        if (placements_[i].item->fit == Fit::Buddy)
             SendMessageW(placements_[i].control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(placements_[i - 1].control), 0);
 }
 

@@ -19,7 +19,7 @@ public:
     FormLayout& operator=(const FormLayout&) = delete;
 
     // Makes the fonts and every control of `controls` in `dialog`, in their order.
-    void Create(HWND dialog, int dpi, const std::vector<ControlSpec>& controls);
+    void Create(HWND dialog, int dpi, const std::vector<ControlDesign>& controls);
     // New fonts and places for another DPI; nothing when it is the current one.
     void ChangeDpi(int dpi);
 
@@ -31,7 +31,7 @@ public:
 private:
     struct Placement {
         HWND control;
-        const ControlSpec* spec;
+        const ControlDesign* item;
     };
     void MakeFonts();
     void LayOutControls();

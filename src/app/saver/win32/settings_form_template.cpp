@@ -18,30 +18,30 @@ const char* CaptionOf(const char* controlName) {
     return setting->caption;
 }
 
-ControlSpec Plain(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h,
-                  Fit fit = Fit::Design, DWORD exStyle = 0) {
-    return ControlSpec{windowClass, text, style, exStyle, id, RECT{x, y, w, h}, fit, nullptr};
+ControlDesign Plain(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h,
+                    Fit fit = Fit::Design, DWORD exStyle = 0) {
+    return ControlDesign{windowClass, text, style, exStyle, id, RECT{x, y, w, h}, fit, nullptr};
 }
 
 // A control that shows the setting the settings table names it for.
-ControlSpec Showing(const char* controlName, ControlSpec spec) {
+ControlDesign Showing(const char* controlName, ControlDesign item) {
     CaptionOf(controlName);  // a control the table does not know is a mistake of this file
-    spec.controlName = controlName;
-    return spec;
+    item.controlName = controlName;
+    return item;
 }
 
-ControlSpec Label(const wchar_t* text, int x, int y) {
+ControlDesign Label(const wchar_t* text, int x, int y) {
     return Plain(L"STATIC", text, SS_LEFT | SS_NOPREFIX, -1, x, y, 0, 0, Fit::Text);
 }
 
 // A check box captioned as the settings table captions its setting.
-ControlSpec CheckBox(const char* controlName, int id, int x, int y, int w) {
+ControlDesign CheckBox(const char* controlName, int id, int x, int y, int w) {
     return Showing(controlName,
                    Plain(L"BUTTON", Widen(CaptionOf(controlName)).c_str(), BS_AUTOCHECKBOX | kTab, id, x, y, w, 17));
 }
 
-std::vector<ControlSpec> MakeControls() {
-    std::vector<ControlSpec> c;
+std::vector<ControlDesign> MakeControls() {
+    std::vector<ControlDesign> c;
     c.push_back(Plain(L"STATIC", L"", SS_ETCHEDFRAME, -1, 8, 8, 381, 57));
     c.push_back(
         Plain(L"STATIC", L"Vantorel 3D Screensaver, version 2.5", SS_CENTER | SS_NOPREFIX, -1, 104, 12, 215, 13));
@@ -86,14 +86,14 @@ std::vector<ControlSpec> MakeControls() {
 
 }  // namespace
 
-const std::vector<ControlSpec>& FormControls() {
-    static const std::vector<ControlSpec> controls = MakeControls();
+const std::vector<ControlDesign>& FormControls() {
+    static const std::vector<ControlDesign> controls = MakeControls();
     return controls;
 }
 
 int ControlIdOf(const SettingDef& setting) {
     if (setting.controlName == nullptr) return -1;
-    for (const ControlSpec& control : FormControls())
+    for (const ControlDesign& control : FormControls())
         if (control.controlName && std::string(control.controlName) == setting.controlName) return control.id;
     return -1;
 }

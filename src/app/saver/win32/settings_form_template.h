@@ -44,7 +44,7 @@ enum class Fit : std::uint8_t {
     Buddy,   // up-down arrows standing inside the right end of the control made before them
 };
 
-struct ControlSpec {
+struct ControlDesign {
     const wchar_t* windowClass;
     std::wstring text;
     DWORD style;  // WS_CHILD | WS_VISIBLE come on top
@@ -56,7 +56,7 @@ struct ControlSpec {
 };
 
 // The form's controls in creation (and tab) order.
-const std::vector<ControlSpec>& FormControls();
+const std::vector<ControlDesign>& FormControls();
 
 // The control that shows a setting of the dialog; -1 for one it does not show.
 int ControlIdOf(const SettingDef& setting);
