@@ -71,6 +71,19 @@ bool Attributes(Display* display, ::Window window, XWindowAttributes& attributes
     return found;
 }
 
+// Lower is better for the back buffer the engine asks for (16-bit depth, no stencil, no
+// alpha): a depth buffer of at least 16 bits first, then no alpha (a window of an alpha
+// visual would show through where the frame's alpha is not 1 under a compositor), then
+// the depth closest to 16, then the least stencil. A configuration without depth still
+// serves; the device then keeps a depth buffer of its own.
+int DepthRank(Display* display, GLXFBConfig config) {
+    int depth = 0, stencil = 0, alpha = 0;
+    glXGetFBConfigAttrib(display, config, GLX_DEPTH_SIZE, &depth);
+    glXGetFBConfigAttrib(display, config, GLX_STENCIL_SIZE, &stencil);
+    glXGetFBConfigAttrib(display, config, GLX_ALPHA_SIZE, &alpha);
+    return (depth >= 16 ? 0 : 1 << 20) + (alpha > 0 ? 1 << 16 : 0) + (depth > 16 ? depth - 16 : 0) * 256 + stencil;
+}
+
 }  // namespace
 
 void SetDisplayLostCleanup(void (*cleanup)()) { g_displayLostCleanup = cleanup; }
@@ -151,15 +164,22 @@ void X11GlWindow::MakeContext() {
         if (configs) XFree(configs);
         throw std::runtime_error("this display has no double-buffered OpenGL visual");
     }
+    // Among the configurations of the visual wanted, the one whose default framebuffer
+    // can stand in for the device's back buffer: the device then draws straight into
+    // the window instead of copying every frame over it.
+    const auto rank = [this](GLXFBConfig config) { return DepthRank(display_, config); };
     GLXFBConfig chosen = configs[0];
+    for (int i = 1; i < count; ++i)
+        if (rank(configs[i]) < rank(chosen)) chosen = configs[i];
     XWindowAttributes attributes{};
     bool drawIntoTarget = false;
     if (target_ && Attributes(display_, target_, attributes)) {
         width_ = attributes.width;
         height_ = attributes.height;
-        for (int i = 0; i < count && !drawIntoTarget; ++i) {
+        for (int i = 0; i < count; ++i) {
             XVisualInfo* info = glXGetVisualFromFBConfig(display_, configs[i]);
-            if (info && info->visualid == XVisualIDFromVisual(attributes.visual)) {
+            if (info && info->visualid == XVisualIDFromVisual(attributes.visual) &&
+                (!drawIntoTarget || rank(configs[i]) < rank(chosen))) {
                 chosen = configs[i];
                 drawIntoTarget = true;
             }
