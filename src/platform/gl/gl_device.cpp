@@ -2,8 +2,9 @@
 // creation), the device's targets, scenes, Present, the injected device loss, Reset
 // and Clear, and binding streams and textures. Draws are in gl_draw.cpp, read-back in
 // gl_readback.cpp; the states themselves are plain data in state/.
-// Direct3D's back buffer is a framebuffer of the device's own, which Present
-// stretches over the window as windowed Direct3D does.
+// Where the back buffer lies (the window's framebuffer or one of the device's own) is
+// chosen frame by frame in gl_target.cpp; Present swaps, or first stretches the
+// device's own over the window as windowed Direct3D does.
 #include <epoxy/gl.h>
 
 #include <algorithm>
@@ -74,6 +75,8 @@ HResult GlDevice::MakeTargets(D3DPRESENT_PARAMETERS& params) {
     width_ = width;
     height_ = height;
     alphaTarget_ = alpha;
+    windowFits_ = DefaultFramebufferFits(params.AutoDepthStencilFormat);
+    frameChosen_ = false;
     params.BackBufferWidth = std::uint32_t(width);
     params.BackBufferHeight = std::uint32_t(height);
     glViewport(0, 0, width, height);
@@ -114,7 +117,12 @@ HResult GlDevice::Present() {
         faultState_ = 1;
         return D3DERR_DEVICELOST;
     }
-    if (surface_->HasWindow()) {
+    // A frame that neither cleared nor drew still shows whatever its target holds.
+    FrameTarget();
+    frameChosen_ = false;
+    if (frameDirect_) {
+        surface_->SwapBuffers();
+    } else if (surface_->HasWindow()) {
         int width = 0, height = 0;
         surface_->WindowSize(width, height);
         if (width <= 0 || height <= 0) {
@@ -154,7 +162,7 @@ HResult GlDevice::Clear(std::uint32_t, std::uint32_t flags, D3DCOLOR color, floa
     if (fbo_ == 0 || (flags & D3DCLEAR_STENCIL) != 0) return D3DERR_INVALIDCALL;
     if ((flags & D3DCLEAR_ZBUFFER) != 0 && !hasDepth_) return D3DERR_INVALIDCALL;
     GLbitfield mask = 0;
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    FrameTarget();
     if (flags & D3DCLEAR_TARGET) {
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glClearColor(float((color >> 16) & 0xFF) / 255.0f, float((color >> 8) & 0xFF) / 255.0f,

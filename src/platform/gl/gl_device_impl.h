@@ -1,8 +1,9 @@
 #pragma once
-// The OpenGL render device inside the library: its back buffer and depth buffer in a
-// framebuffer of its own, its bound stream and textures, and the Direct3D 8 states it
-// keeps as plain data (state/fixed_function_state.h). Lifecycle in gl_device.cpp,
-// draws in gl_draw.cpp, read-back in gl_readback.cpp.
+// The OpenGL render device inside the library: its back buffer and depth buffer (the
+// window's own framebuffer when it can stand in for them, else a framebuffer of the
+// device's own), its bound stream and textures, and the Direct3D 8 states it keeps as
+// plain data (state/fixed_function_state.h). Lifecycle in gl_device.cpp, the choice
+// of framebuffer in gl_target.cpp, draws in gl_draw.cpp, read-back in gl_readback.cpp.
 #include <epoxy/gl.h>
 
 #include <cstdint>
@@ -76,6 +77,14 @@ private:
     // Direct3D's defaults again, and nothing bound.
     void ResetStates(bool depth);
     void DeleteTargets();
+    // Whether the context's default framebuffer has what the back buffer needs (colour
+    // of eight bits a channel, alpha when asked for, at least the depth bits asked for,
+    // no multisampling); asked once per set of targets.
+    bool DefaultFramebufferFits(std::uint32_t depthFormat) const;
+    // The framebuffer this frame draws into, chosen at its first clear, draw or read:
+    // the window's own while the window has the back buffer's size, the device's own
+    // otherwise (Present then stretches it over the window). Bound on return.
+    GLuint FrameTarget();
     // The program made for the key, made now if this is its first draw; null when it
     // does not compile.
     const Program* ProgramFor(const ShaderKey& key);
@@ -87,6 +96,8 @@ private:
     std::map<std::uint64_t, Program> programs_;
     GLuint vao_ = 0, sampler_ = 0;
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
+    bool windowFits_ = false;  // DefaultFramebufferFits for the present targets
+    bool frameChosen_ = false, frameDirect_ = false;
     int width_ = 0, height_ = 0;
     bool hasDepth_ = false;
     bool alphaTarget_ = false;

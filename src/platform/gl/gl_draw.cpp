@@ -47,7 +47,7 @@ HResult GlDevice::DrawPrimitive(std::uint32_t type, std::uint32_t startVertex, s
     const HResult planned = PlanDraw(states_, request, plan);
     if (planned < 0 || plan.primitive.vertices == 0) return planned;
 
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    FrameTarget();
     glViewport(0, 0, width_, height_);
     const Program* program = ProgramFor(plan.key);
     if (!program) return D3DERR_INVALIDCALL;

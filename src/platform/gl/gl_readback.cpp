@@ -1,6 +1,6 @@
-// Read-back of the OpenGL device for its tests: the back buffer as drawn so far and
-// one level of one of its textures, as 0xAARRGGBB top row first. Reads nothing of
-// other devices or textures.
+// Read-back of the OpenGL device for its tests: the back buffer as drawn so far (in
+// whichever framebuffer this frame draws into) and one level of one of its textures,
+// as 0xAARRGGBB top row first. Reads nothing of other devices or textures.
 #include <epoxy/gl.h>
 
 #include <algorithm>
@@ -15,7 +15,8 @@ bool detail::GlDevice::Read(std::vector<std::uint32_t>& argb, int& width, int& h
     height = height_;
     std::vector<std::uint32_t> rows(std::size_t(width_) * height_);
     DrainErrors();
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    // The window's framebuffer reads its back buffer, where this frame is drawn.
+    if (FrameTarget() == 0) glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
     if (glGetError() != GL_NO_ERROR) return false;
