@@ -52,30 +52,22 @@ HResult GlDevice::MakeTargets(D3DPRESENT_PARAMETERS& params) {
     if (width <= 0 || height <= 0 || width > maxSide || height > maxSide) return D3DERR_INVALIDCALL;
     DeleteTargets();
     DrainErrors();
-    const bool alpha = params.BackBufferFormat == D3DFMT_A8R8G8B8;
-    glGenFramebuffers(1, &fbo_);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-    glGenRenderbuffers(1, &colour_);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-    glRenderbufferStorage(GL_RENDERBUFFER, alpha ? GL_RGBA8 : GL_RGB8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    width_ = width;
+    height_ = height;
+    alphaTarget_ = params.BackBufferFormat == D3DFMT_A8R8G8B8;
     hasDepth_ = params.EnableAutoDepthStencil != 0;
-    if (hasDepth_) {
-        glGenRenderbuffers(1, &depth_);
-        glBindRenderbuffer(GL_RENDERBUFFER, depth_);
-        glRenderbufferStorage(GL_RENDERBUFFER,
-                              params.AutoDepthStencilFormat == D3DFMT_D16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH_COMPONENT24,
-                              width, height);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
-    }
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
+    depthFormat_ = params.AutoDepthStencilFormat;
+    windowFits_ = DefaultFramebufferFits(depthFormat_);
+    // A back buffer the window holds from the start is drawn there; the device's own
+    // framebuffer is made when a frame first needs it (gl_target.cpp), so a run that
+    // never needs it never fills memory with it.
+    int windowWidth = 0, windowHeight = 0;
+    surface_->WindowSize(windowWidth, windowHeight);
+    if (!(windowFits_ && windowWidth == width && windowHeight == height) && !MakeOwnFramebuffer()) {
         DeleteTargets();
         return D3DERR_OUTOFVIDEOMEMORY;
     }
-    width_ = width;
-    height_ = height;
-    alphaTarget_ = alpha;
-    windowFits_ = DefaultFramebufferFits(params.AutoDepthStencilFormat);
+    targets_ = true;
     frameChosen_ = false;
     params.BackBufferWidth = std::uint32_t(width);
     params.BackBufferHeight = std::uint32_t(height);
@@ -83,7 +75,32 @@ HResult GlDevice::MakeTargets(D3DPRESENT_PARAMETERS& params) {
     return D3D_OK;
 }
 
+bool GlDevice::MakeOwnFramebuffer() {
+    DrainErrors();
+    glGenFramebuffers(1, &fbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    glGenRenderbuffers(1, &colour_);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
+    glRenderbufferStorage(GL_RENDERBUFFER, alphaTarget_ ? GL_RGBA8 : GL_RGB8, width_, height_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    if (hasDepth_) {
+        glGenRenderbuffers(1, &depth_);
+        glBindRenderbuffer(GL_RENDERBUFFER, depth_);
+        glRenderbufferStorage(GL_RENDERBUFFER, depthFormat_ == D3DFMT_D16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH_COMPONENT24,
+                              width_, height_);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
+    }
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE && glGetError() == GL_NO_ERROR) return true;
+    DeleteOwnFramebuffer();
+    return false;
+}
+
 void GlDevice::DeleteTargets() {
+    DeleteOwnFramebuffer();
+    targets_ = false;
+}
+
+void GlDevice::DeleteOwnFramebuffer() {
     if (fbo_) glDeleteFramebuffers(1, &fbo_);
     if (colour_) glDeleteRenderbuffers(1, &colour_);
     if (depth_) glDeleteRenderbuffers(1, &depth_);
@@ -110,7 +127,7 @@ HResult GlDevice::EndScene() {
 }
 
 HResult GlDevice::Present() {
-    if (fbo_ == 0) return D3DERR_INVALIDCALL;
+    if (!targets_) return D3DERR_INVALIDCALL;
     // The injected loss, as on Windows: the first present finds the device lost, the
     // next question finds it ready to be reset, so the real Reset runs.
     if (faultState_ == 0 && FaultInjected("present")) {
@@ -159,7 +176,7 @@ HResult GlDevice::Reset(D3DPRESENT_PARAMETERS& params) {
 }
 
 HResult GlDevice::Clear(std::uint32_t, std::uint32_t flags, D3DCOLOR color, float z, std::uint32_t) {
-    if (fbo_ == 0 || (flags & D3DCLEAR_STENCIL) != 0) return D3DERR_INVALIDCALL;
+    if (!targets_ || (flags & D3DCLEAR_STENCIL) != 0) return D3DERR_INVALIDCALL;
     if ((flags & D3DCLEAR_ZBUFFER) != 0 && !hasDepth_) return D3DERR_INVALIDCALL;
     GLbitfield mask = 0;
     FrameTarget();

@@ -77,6 +77,10 @@ private:
     // Direct3D's defaults again, and nothing bound.
     void ResetStates(bool depth);
     void DeleteTargets();
+    // The device's own framebuffer of the back buffer's size and formats; false, and
+    // nothing made, when GL cannot make it.
+    bool MakeOwnFramebuffer();
+    void DeleteOwnFramebuffer();
     // Whether the context's default framebuffer has what the back buffer needs (colour
     // of eight bits a channel, alpha when asked for, at least the depth bits asked for,
     // no multisampling); asked once per set of targets.
@@ -95,7 +99,9 @@ private:
     std::shared_ptr<Shared> shared_;
     std::map<std::uint64_t, Program> programs_;
     GLuint vao_ = 0, sampler_ = 0;
+    bool targets_ = false;  // a back buffer exists (in the window, fbo_, or both)
     GLuint fbo_ = 0, colour_ = 0, depth_ = 0;
+    std::uint32_t depthFormat_ = 0;
     bool windowFits_ = false;  // DefaultFramebufferFits for the present targets
     bool frameChosen_ = false, frameDirect_ = false;
     int width_ = 0, height_ = 0;

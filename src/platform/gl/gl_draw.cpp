@@ -34,7 +34,7 @@ HResult GlDevice::DrawPrimitive(std::uint32_t type, std::uint32_t startVertex, s
     request.startVertex = startVertex;
     request.primitiveCount = primitiveCount;
     request.inScene = inScene_;
-    request.hasTarget = fbo_ != 0;
+    request.hasTarget = targets_;
     request.hasDepth = hasDepth_;
     request.width = width_;
     request.height = height_;

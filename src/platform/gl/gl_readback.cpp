@@ -10,7 +10,7 @@
 namespace vtl::gl {
 
 bool detail::GlDevice::Read(std::vector<std::uint32_t>& argb, int& width, int& height) {
-    if (fbo_ == 0) return false;
+    if (!targets_) return false;
     width = width_;
     height = height_;
     std::vector<std::uint32_t> rows(std::size_t(width_) * height_);

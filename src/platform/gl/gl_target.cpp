@@ -60,6 +60,10 @@ GLuint GlDevice::FrameTarget() {
             surface_->WindowSize(width, height);
             frameDirect_ = width == width_ && height == height_;
         }
+        // Made now if this is the first frame the window cannot hold. Should GL refuse
+        // it, the frame still goes into the window, at its own size, rather than
+        // nowhere.
+        if (!frameDirect_ && fbo_ == 0 && !MakeOwnFramebuffer()) frameDirect_ = true;
     }
     const GLuint target = frameDirect_ ? 0 : fbo_;
     glBindFramebuffer(GL_FRAMEBUFFER, target);
