@@ -181,6 +181,38 @@ TEST_F(GlDevice, LocksStayInsideTheBuffer) {
     EXPECT_FALSE(none);
 }
 
+// A small buffer (rewritten every frame) and a large one (a mesh, which lets go of
+// its copy in memory between locks): each lock hands out what the buffer holds, and
+// each unlock keeps what the lock changed and nothing else.
+TEST_F(GlDevice, ALockHandsOutWhatTheBufferHolds) {
+    for (const std::uint32_t length : {256u, 1u << 20}) {
+        SCOPED_TRACE(length);
+        std::shared_ptr<IRenderVertexBuffer> buffer;
+        ASSERT_EQ(D().CreateVertexBuffer(length, 0, kFvf, D3DPOOL_MANAGED, buffer), D3D_OK);
+        std::uint8_t* data = nullptr;
+        ASSERT_EQ(buffer->Lock(0, 0, &data, 0), D3D_OK);
+        EXPECT_EQ(data[length - 1], 0) << "a new buffer reads as zeros";
+        for (std::uint32_t i = 0; i < length; ++i) data[i] = std::uint8_t(i * 7);
+        ASSERT_EQ(buffer->Unlock(), D3D_OK);
+
+        const std::uint32_t offset = length / 2;
+        ASSERT_EQ(buffer->Lock(offset, 16, &data, 0), D3D_OK);
+        EXPECT_EQ(data[0], std::uint8_t(offset * 7));
+        EXPECT_EQ(data[15], std::uint8_t((offset + 15) * 7));
+        std::memset(data, 0xAB, 16);
+        ASSERT_EQ(buffer->Unlock(), D3D_OK);
+
+        ASSERT_EQ(buffer->Lock(0, 0, &data, 0), D3D_OK);
+        int wrong = 0;
+        for (std::uint32_t i = 0; i < length; ++i) {
+            const std::uint8_t want = i >= offset && i < offset + 16 ? 0xAB : std::uint8_t(i * 7);
+            wrong += data[i] != want;
+        }
+        EXPECT_EQ(wrong, 0);
+        ASSERT_EQ(buffer->Unlock(), D3D_OK);
+    }
+}
+
 TEST_F(GlDevice, DrawsThatWouldReadPastTheBufferAreRefused) {
     auto buffer = Buffer(Screen(0xFFFFFFFFu));
     ASSERT_TRUE(buffer);

@@ -11,6 +11,8 @@ namespace {
 
 // No vertex buffer of the engine comes near this; a larger request is a broken size.
 constexpr std::uint32_t kMaxBufferBytes = 256u << 20;
+// Buffers above this let go of their copy in memory between locks.
+constexpr std::uint32_t kKeptCopyBytes = 64u << 10;
 
 }  // namespace
 
@@ -19,7 +21,7 @@ void DrainErrors() {
 }
 
 GlVertexBuffer::GlVertexBuffer(std::shared_ptr<Shared> shared, GLuint name, std::uint32_t length, std::uint32_t pool)
-    : shared_(std::move(shared)), name_(name), bytes_(length, 0), pool_(pool) {
+    : shared_(std::move(shared)), name_(name), length_(length), pool_(pool) {
     if (pool_ == D3DPOOL_DEFAULT) ++shared_->defaultPoolObjects;
 }
 
@@ -30,10 +32,24 @@ GlVertexBuffer::~GlVertexBuffer() {
 
 HResult GlVertexBuffer::Lock(std::uint32_t offset, std::uint32_t size, std::uint8_t** data, std::uint32_t) {
     if (data) *data = nullptr;
-    const std::uint64_t length = bytes_.size();
+    const std::uint64_t length = length_;
     if (data == nullptr || offset > length) return D3DERR_INVALIDCALL;
     const std::uint64_t end = size == 0 ? length : std::uint64_t(offset) + size;
     if (end > length) return D3DERR_INVALIDCALL;
+    if (bytes_.empty()) {
+        // A lock hands out what the buffer holds, as Direct3D's does: GL's copy once
+        // there is one, zeros before.
+        if (written_ && !shared_->live) return D3DERR_INVALIDCALL;
+        try {
+            bytes_.assign(length_, 0);
+        } catch (const std::bad_alloc&) {
+            return D3DERR_OUTOFVIDEOMEMORY;
+        }
+        if (written_) {
+            glBindBuffer(GL_ARRAY_BUFFER, name_);
+            glGetBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(length_), bytes_.data());
+        }
+    }
     // The whole range since the first lock goes up at the last unlock.
     if (locks_ == 0) {
         dirtyBegin_ = offset;
@@ -55,7 +71,9 @@ HResult GlVertexBuffer::Unlock() {
         glBindBuffer(GL_ARRAY_BUFFER, name_);
         glBufferSubData(GL_ARRAY_BUFFER, GLintptr(dirtyBegin_), GLsizeiptr(dirtyEnd_ - dirtyBegin_),
                         bytes_.data() + dirtyBegin_);
+        written_ = true;
     }
+    if (length_ > kKeptCopyBytes && written_) std::vector<std::uint8_t>().swap(bytes_);
     return D3D_OK;
 }
 

@@ -36,13 +36,18 @@ public:
     HResult Unlock() override;
 
     GLuint Name() const { return name_; }
-    std::uint64_t Length() const { return bytes_.size(); }
+    std::uint64_t Length() const { return length_; }
     const Shared* Owner() const { return shared_.get(); }
 
 private:
     std::shared_ptr<Shared> shared_;
     GLuint name_;
-    std::vector<std::uint8_t> bytes_;  // what Lock hands out
+    std::uint32_t length_;
+    // What Lock hands out. A large buffer (the engine's meshes, written once) keeps it
+    // only while locked, so that its vertices are not held twice; a small one (written
+    // every frame) keeps it, so that a lock never waits to read GL's copy back.
+    std::vector<std::uint8_t> bytes_;
+    bool written_ = false;  // whether GL's copy holds anything yet
     std::uint32_t pool_;
     int locks_ = 0;
     std::uint64_t dirtyBegin_ = 0, dirtyEnd_ = 0;
