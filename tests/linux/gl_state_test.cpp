@@ -304,6 +304,14 @@ TEST(GlState, ProgramKeysFollowTheStatesAndNeverCollide) {
 
     // The engine's reflection set-up generates coordinates from camera-space normals
     // and runs them through the texture matrix; the set number beside it is no switch.
+    // With the identity matrix the transform is left out: it would move nothing.
+    s.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+    EXPECT_FALSE(KeyFor(s, true).texTransform);
+    D3DMATRIX reflection = kIdentityMatrix;
+    reflection.m[0][0] = 0.5f;
+    reflection.m[1][1] = -0.5f;
+    reflection.m[3][0] = reflection.m[3][1] = 0.5f;
+    s.SetTransform(D3DTS_TEXTURE0, reflection);
     struct Case {
         std::uint32_t index, flags;
         bool texGen, texTransform;
@@ -341,6 +349,11 @@ TEST(GlState, ProgramKeysFollowTheStatesAndNeverCollide) {
     k = {};
     k.hasTexture = true;
     EXPECT_TRUE(differs(k));
+    for (std::uint8_t lights = 1; lights <= kShaderLights; ++lights) {
+        k = {};
+        k.lights = lights;
+        EXPECT_TRUE(differs(k));
+    }
     for (std::uint8_t value : {1, 0x10, 0x20, 0xFF}) {
         k = {};
         k.colorOp = value;
@@ -562,6 +575,26 @@ TEST(GlState, APlanReadsTheCoordinateSetTheStageNames) {
         }
         EXPECT_TRUE(plan.key.hasTexture) << c.what;
         EXPECT_EQ(plan.primitive.mode, std::uint32_t(GL_TRIANGLES)) << c.what;
+    }
+}
+
+// The program of a lit draw sums exactly the lights the draw's uniforms carry; an
+// unlit one sums none, whatever is enabled.
+TEST(GlState, TheProgramOfALitDrawIsMadeForItsNumberOfLights) {
+    for (std::uint32_t enabled : {0u, 1u, 3u, kShaderLights + 2}) {
+        for (bool lit : {true, false}) {
+            FixedFunctionState s;
+            s.SetVertexFormat(kEngineFvf);
+            s.SetRenderState(D3DRS_LIGHTING, lit ? 1 : 0);
+            for (std::uint32_t i = 0; i < enabled; ++i) {
+                s.SetLight(i, Directional({0, 0, 1}));
+                s.LightEnable(i, true);
+            }
+            DrawPlan plan;
+            ASSERT_EQ(PlanDraw(s, EngineDraw(), plan), D3D_OK);
+            EXPECT_EQ(plan.key.lights, lit ? plan.uniforms.lightCount : 0) << enabled << " lit " << lit;
+            EXPECT_EQ(plan.uniforms.lightCount, int(std::min(enabled, kShaderLights))) << enabled;
+        }
     }
 }
 

@@ -103,7 +103,6 @@ void GlDevice::Apply(const Program& program, const DrawPlan& plan) {
     glUniformMatrix4fv(u.projection, 1, GL_FALSE, &v.projection.m[0][0]);
     glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, &v.normal.m[0][0]);
     glUniform2f(u.pixelOffset, v.pixelOffset[0], v.pixelOffset[1]);
-    glUniform1i(u.lightCount, v.lightCount);
     glUniform3fv(u.lightDirection, GLsizei(kShaderLights), v.lightDirection);
     glUniform3fv(u.lightDiffuse, GLsizei(kShaderLights), v.lightDiffuse);
     glUniformMatrix4fv(u.texMatrix, 1, GL_FALSE, &v.texMatrix.m[0][0]);

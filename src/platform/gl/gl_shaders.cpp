@@ -27,7 +27,6 @@ uniform mat3 uNormalMatrix;
 uniform vec2 uPixelOffset;
 const bool uLighting = KEY_LIGHTING != 0;
 const bool uNormalize = KEY_NORMALIZE != 0;
-uniform int uLightCount;
 uniform vec3 uLightDirection[SHADER_LIGHTS];
 uniform vec3 uLightDiffuse[SHADER_LIGHTS];
 const bool uTexGen = KEY_TEXGEN != 0;
@@ -46,7 +45,7 @@ void main() {
     }
     if (uLighting) {
         vec3 lit = vec3(0.0);
-        for (int i = 0; i < uLightCount; ++i)
+        for (int i = 0; i < KEY_LIGHTS; ++i)
             lit += aDiffuse.rgb * uLightDiffuse[i] * max(dot(n, uLightDirection[i]), 0.0);
         vDiffuse = vec4(clamp(lit, 0.0, 1.0), aDiffuse.a);
     } else {
@@ -128,6 +127,7 @@ std::string Defines(const ShaderKey& key) {
     define("SHADER_LIGHTS", int(kShaderLights));
     define("KEY_LIGHTING", key.lighting);
     define("KEY_NORMALIZE", key.normalize);
+    define("KEY_LIGHTS", key.lights);
     define("KEY_TEXGEN", key.texGen);
     define("KEY_TEXTRANSFORM", key.texTransform);
     define("KEY_HAS_TEXTURE", key.hasTexture);
@@ -188,7 +188,6 @@ bool BuildProgram(Program& program, const ShaderKey& key) {
     u.projection = at("uProjection");
     u.normalMatrix = at("uNormalMatrix");
     u.pixelOffset = at("uPixelOffset");
-    u.lightCount = at("uLightCount");
     u.lightDirection = at("uLightDirection");
     u.lightDiffuse = at("uLightDiffuse");
     u.texMatrix = at("uTexMatrix");

@@ -21,7 +21,7 @@ inline constexpr GLuint kAttribTexCoord = 3;
 // The uniforms left once the key's switches and stage operations are compiled in.
 struct Uniforms {
     GLint worldView = -1, projection = -1, normalMatrix = -1, pixelOffset = -1;
-    GLint lightCount = -1, lightDirection = -1, lightDiffuse = -1;
+    GLint lightDirection = -1, lightDiffuse = -1;
     GLint texMatrix = -1, textureFactor = -1, sampler = -1;
 };
 

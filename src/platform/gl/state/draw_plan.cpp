@@ -27,6 +27,13 @@ bool TexGen(const StageState& stage) {
 }
 bool TexTransform(const StageState& stage) { return (stage.transformFlags & kTransformCountMask) != D3DTTFF_DISABLE; }
 
+bool IsIdentity(const D3DMATRIX& m) {
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            if (m.m[r][c] != (r == c ? 1.0f : 0.0f)) return false;
+    return true;
+}
+
 }  // namespace
 
 bool LayoutOf(std::uint32_t fvf, VertexLayout& layout) {
@@ -146,7 +153,10 @@ ShaderKey KeyFor(const FixedFunctionState& state, bool textured) {
     key.lighting = state.RenderState(D3DRS_LIGHTING, 1) != 0;
     key.normalize = state.RenderState(D3DRS_NORMALIZENORMALS, 0) != 0;
     key.texGen = TexGen(stage);
-    key.texTransform = TexTransform(stage);
+    // An identity matrix moves no coordinate (x * 1 + 0 is exact), so it costs no
+    // program of its own: the engine leaves the transform on with one after its
+    // reflections.
+    key.texTransform = TexTransform(stage) && !IsIdentity(state.TextureMatrix(0));
     key.hasTexture = textured;
     key.colorOp = std::uint8_t(stage.colorOp);
     key.colorArg1 = std::uint8_t(stage.colorArg1);
@@ -226,6 +236,7 @@ HResult Plan(const FixedFunctionState& state, const DrawRequest& request, DrawPl
     if (plan.hasTexCoord) plan.texCoordAt = plan.layout.texAt + 8 * set;
     plan.key = KeyFor(state, request.textured);
     plan.uniforms = UniformsFor(state, request.width, request.height);
+    if (plan.key.lighting) plan.key.lights = std::uint8_t(plan.uniforms.lightCount);
     plan.sampler = SamplerFor(stage);
     plan.output = OutputFor(state, request.hasDepth);
     return D3D_OK;
