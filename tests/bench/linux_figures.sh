@@ -9,14 +9,18 @@
 # the same way for every program; CPU and peak memory come from /proc. The programs
 # take turns, each pacing RUNS times, and the load average is printed with every row:
 # on a shared machine CPU time per frame is the figure to trust, not wall time.
-#   bash tests/bench/linux_figures.sh [SECONDS [RUNS]]     (after the native build;
-#   defaults 10 s and 2 runs, about 3 minutes)
+#   bash tests/bench/linux_figures.sh [--profile] [SECONDS [RUNS]]   (after the native
+#   build; defaults 10 s and 2 runs, about 3 minutes)
+# --profile then adds the floor's variants once each, paced at 50 (about 2 minutes more):
+# their differences split a frame's cost (see tests/linux/tools/figures/floorgl.cpp).
 # VTL_BIN names the folder of vtl3d, vtlpack and floorgl (default build/native/bin);
 # VTL_FIGURES_DISPLAY a display number for the Xvfb (default: the first free one).
 # It builds nothing. Without gears (package xscreensaver-gl) its rows are left out.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 bin=${VTL_BIN:-$top/build/native/bin}
+profile=0
+if [[ ${1:-} == --profile ]]; then profile=1; shift; fi
 seconds=${1:-10}
 runs=${2:-2}
 gears=/usr/libexec/xscreensaver/gears
@@ -104,4 +108,11 @@ for pacing in 50 unpaced; do
                        (mb["saver"] / n["saver"]) / (mb["floor"] / n["floor"])
         }' "$work/rows"
 done
+if ((profile)); then
+    echo "-- the floor's variants, paced at 50 frames/s"
+    header
+    for variant in full blit plain background skull tinyskull backonly point clear; do
+        measure "floor-$variant" "$bin/floorgl" "$work/assets" 50 0 "$variant"
+    done
+fi
 echo "== load average after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
