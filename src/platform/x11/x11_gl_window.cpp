@@ -72,16 +72,19 @@ bool Attributes(Display* display, ::Window window, XWindowAttributes& attributes
 }
 
 // Lower is better for the back buffer the engine asks for (16-bit depth, no stencil, no
-// alpha): a depth buffer of at least 16 bits first, then no alpha (a window of an alpha
-// visual would show through where the frame's alpha is not 1 under a compositor), then
-// the depth closest to 16, then the least stencil. A configuration without depth still
+// alpha): a true-colour visual first (a window of its own gets a colormap nobody fills),
+// then a depth buffer of at least 16 bits, then no alpha (a window of an alpha visual
+// would show through where the frame's alpha is not 1 under a compositor), then the
+// depth closest to 16, then the least stencil. A configuration without depth still
 // serves; the device then keeps a depth buffer of its own.
 int DepthRank(Display* display, GLXFBConfig config) {
-    int depth = 0, stencil = 0, alpha = 0;
+    int type = 0, depth = 0, stencil = 0, alpha = 0;
+    glXGetFBConfigAttrib(display, config, GLX_X_VISUAL_TYPE, &type);
     glXGetFBConfigAttrib(display, config, GLX_DEPTH_SIZE, &depth);
     glXGetFBConfigAttrib(display, config, GLX_STENCIL_SIZE, &stencil);
     glXGetFBConfigAttrib(display, config, GLX_ALPHA_SIZE, &alpha);
-    return (depth >= 16 ? 0 : 1 << 20) + (alpha > 0 ? 1 << 16 : 0) + (depth > 16 ? depth - 16 : 0) * 256 + stencil;
+    return (type == GLX_TRUE_COLOR ? 0 : 1 << 22) + (depth >= 16 ? 0 : 1 << 20) + (alpha > 0 ? 1 << 16 : 0) +
+           (depth > 16 ? depth - 16 : 0) * 256 + stencil;
 }
 
 }  // namespace
