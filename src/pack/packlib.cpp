@@ -176,9 +176,14 @@ std::string ScratchFolder(IHostFolders& folders) {
     return root + kScratchFolderName;
 }
 
-std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders, const std::string& programFolder) {
+std::string FindPack(const std::string& packFileName, IHostFolders& folders, const std::string& programFolder) {
     std::string folder = folders.InstallFolder();
     if (folder.empty() || !FileExists(JoinPath(folder, packFileName))) folder = programFolder;
+    return JoinPath(folder, packFileName);
+}
+
+std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders, const std::string& programFolder) {
+    const std::string packPath = FindPack(packFileName, folders, programFolder);
     const std::string scratch = ScratchFolder(folders);
     // Unpacking through a link planted at the scratch name would write the files, and
     // later clear them, wherever it points.
@@ -187,7 +192,11 @@ std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders,
     // empty, and the loaders report the files they miss. An error passes through, but
     // not before the files already written are gone: nobody else would clear them.
     try {
-        ExtractPack(JoinPath(folder, packFileName), scratch);
+        ExtractPack(packPath, scratch);
+    } catch (const EReadError&) {
+        ClearFolder(scratch);
+        // The bare stream message would not say which of the two packs is short.
+        throw EReadError(FormatMessage1("Stream read error in file %s", packPath));
     } catch (...) {
         ClearFolder(scratch);
         throw;
