@@ -38,7 +38,8 @@ public:
     // (not a fresh one that only this instance knows).
     bool Shared() const { return !fresh_; }
 
-    // Takes the sound of `display` when no live instance holds it; true while ours.
+    // Takes the sound of `display` (an instance draws on one) when no live instance
+    // holds it; true while ours.
     bool TryClaimSound(const std::string& display);
     bool HoldsSound() const { return soundFd_ >= 0; }
 
