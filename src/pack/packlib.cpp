@@ -182,12 +182,21 @@ std::string FindPack(const std::string& packFileName, IHostFolders& folders, con
     return JoinPath(folder, packFileName);
 }
 
+namespace {
+
+// The scratch folder, with a link planted at its name taken away: unpacking through it
+// would write the files, and later clear them, wherever it points.
+std::string SafeScratchFolder(IHostFolders& folders) {
+    const std::string scratch = ScratchFolder(folders);
+    if (IsLink(scratch) && !RemoveLink(scratch)) throw EInOutError("Unable to create directory");
+    return scratch;
+}
+
+}  // namespace
+
 std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders, const std::string& programFolder) {
     const std::string packPath = FindPack(packFileName, folders, programFolder);
-    const std::string scratch = ScratchFolder(folders);
-    // Unpacking through a link planted at the scratch name would write the files, and
-    // later clear them, wherever it points.
-    if (IsLink(scratch) && !RemoveLink(scratch)) throw EInOutError("Unable to create directory");
+    const std::string scratch = SafeScratchFolder(folders);
     // The result is not looked at: a pack that is not a pack leaves the folder
     // empty, and the loaders report the files they miss. An error passes through, but
     // not before the files already written are gone: nobody else would clear them.
@@ -206,6 +215,13 @@ std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders,
 
 std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders) {
     return UnpackToTemp(packFileName, folders, ExecutableFolder());
+}
+
+std::string UnpackWholeToTemp(const std::string& packFileName, IHostFolders& folders) {
+    const std::string packPath = FindPack(packFileName, folders, ExecutableFolder());
+    const std::string scratch = SafeScratchFolder(folders);
+    UnpackWholePack(packPath, scratch);
+    return scratch;
 }
 
 }  // namespace vtl

@@ -94,6 +94,9 @@ std::string PackDamage(const std::string& packPath);
 // anything is written: EReadError "Damaged pack file %s: reason" names the file and
 // says why. Other errors are ExtractPack's. Files written before an error are removed.
 void UnpackWholePack(const std::string& packPath, const std::string& folder);
+// UnpackToTemp for a pack whose files are all needed: a damaged pack is refused by
+// UnpackWholePack's rules instead of leaving the folder empty or half filled.
+std::string UnpackWholeToTemp(const std::string& packFileName, IHostFolders& folders);
 
 // folder + separator + name, without doubling a separator that folder ends with.
 std::string JoinPath(const std::string& folder, const std::string& name);

@@ -114,5 +114,25 @@ TEST(UnpackToTemp, AShortPackIsNamedInTheReadError) {
     }
 }
 
+TEST(UnpackWholeToTemp, ADamagedPackLeavesNoScratchFolderAndAWholeOneIsUnpacked) {
+    Folder dir;
+    class Folders : public IHostFolders {
+    public:
+        explicit Folders(std::string folder) : folder_(std::move(folder)) {}
+        std::string InstallFolder() override { return folder_; }
+        std::string TempFolder() override { return folder_ + kPathSeparator; }
+
+    private:
+        std::string folder_;
+    } folders(dir.path.string());
+    PackBytes::Of({{"a.wav", "abc"}}).Cut(1).WriteTo(dir / "s.pak");
+    EXPECT_THROW(UnpackWholeToTemp("s.pak", folders), EReadError);
+    EXPECT_FALSE(fs::exists(ScratchFolder(folders)));
+    PackBytes::Of({{"a.wav", "abc"}}).WriteTo(dir / "s.pak");
+    const std::string scratch = UnpackWholeToTemp("s.pak", folders);
+    EXPECT_TRUE(fs::exists(JoinPath(scratch, "a.wav")));
+    ClearFolder(scratch);
+}
+
 }  // namespace
 }  // namespace vtl
