@@ -41,13 +41,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CandidateCase{"relative and empty ones are left out", "run", "", {"/tmp"}},
                       CandidateCase{"the same folder twice", "/scratch", "/scratch//", {"/scratch", "/tmp"}}));
 
-TEST(PlanAttempts, EveryNamedFolderComesBeforeAnyFreshOne) {
-    const auto attempts = PlanAttempts({"/a", "/b"});
-    std::vector<std::string> seen;
-    for (const auto& a : attempts) seen.push_back((a.fresh ? "fresh " : "named ") + a.base);
-    EXPECT_EQ(seen, (std::vector<std::string>{"named /a", "named /b", "fresh /a", "fresh /b"}));
-}
-
 constexpr uid_t kMe = 1000;
 
 UserFolderFacts Ours(mode_t mode) {
