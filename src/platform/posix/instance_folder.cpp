@@ -105,10 +105,13 @@ int ClearStaleInstances(const std::string& userFolder) {
     return cleared;
 }
 
-std::unique_ptr<InstanceFolder> InstanceFolder::OpenIn(const std::string& user, bool fresh, std::string& why) {
+std::unique_ptr<InstanceFolder> InstanceFolder::OpenIn(const std::string& user, bool fresh, std::string& why,
+                                                       bool& lockLost) {
+    lockLost = false;
     int lock = LockUserFolder(user);
     if (lock < 0) {
-        why = user + ": its lock cannot be taken (" + std::strerror(errno) + ")";
+        why = user + ": its lock cannot be taken";
+        lockLost = true;
         return nullptr;
     }
     ClearStaleInstances(user);
@@ -136,7 +139,8 @@ std::unique_ptr<InstanceFolder> InstanceFolder::Open(const std::vector<std::stri
         if (attempt.fresh) {
             const std::string user = MakeFreshUserFolder(attempt.base, uid);
             if (user.empty()) continue;  // the named folder's refusal said why already
-            if (auto instance = OpenIn(user, true, why)) return instance;
+            bool lockLost = false;
+            if (auto instance = OpenIn(user, true, why, lockLost)) return instance;
             RemoveInstanceFolder(user);
             refusals.push_back(why);
             continue;
@@ -153,9 +157,11 @@ std::unique_ptr<InstanceFolder> InstanceFolder::Open(const std::vector<std::stri
                 why = user + " cannot be made private";
                 break;
             }
-            if (auto instance = OpenIn(user, false, why)) return instance;
-            // Gone while we waited for its lock: the last instance took it away.
-            if (IsOurFolder(user)) break;
+            // A lock lost while we waited: the last instance took the folder away (and
+            // someone may have made it anew). Anything else is not cured by trying again.
+            bool lockLost = false;
+            if (auto instance = OpenIn(user, false, why, lockLost)) return instance;
+            if (!lockLost) break;
         }
         if (!why.empty()) refusals.push_back(why);
     }

@@ -50,7 +50,8 @@ public:
 private:
     InstanceFolder(std::string user, std::string run, bool fresh, int liveFd)
         : user_(std::move(user)), run_(std::move(run)), fresh_(fresh), liveFd_(liveFd) {}
-    static std::unique_ptr<InstanceFolder> OpenIn(const std::string& user, bool fresh, std::string& why);
+    static std::unique_ptr<InstanceFolder> OpenIn(const std::string& user, bool fresh, std::string& why,
+                                                  bool& lockLost);
 
     std::string user_;
     std::string run_;
