@@ -176,18 +176,36 @@ std::string ScratchFolder(IHostFolders& folders) {
     return root + kScratchFolderName;
 }
 
-std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders, const std::string& programFolder) {
+std::string FindPack(const std::string& packFileName, IHostFolders& folders, const std::string& programFolder) {
     std::string folder = folders.InstallFolder();
     if (folder.empty() || !FileExists(JoinPath(folder, packFileName))) folder = programFolder;
+    return JoinPath(folder, packFileName);
+}
+
+namespace {
+
+// The scratch folder, with a link planted at its name taken away: unpacking through it
+// would write the files, and later clear them, wherever it points.
+std::string SafeScratchFolder(IHostFolders& folders) {
     const std::string scratch = ScratchFolder(folders);
-    // Unpacking through a link planted at the scratch name would write the files, and
-    // later clear them, wherever it points.
     if (IsLink(scratch) && !RemoveLink(scratch)) throw EInOutError("Unable to create directory");
+    return scratch;
+}
+
+}  // namespace
+
+std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders, const std::string& programFolder) {
+    const std::string packPath = FindPack(packFileName, folders, programFolder);
+    const std::string scratch = SafeScratchFolder(folders);
     // The result is not looked at: a pack that is not a pack leaves the folder
     // empty, and the loaders report the files they miss. An error passes through, but
     // not before the files already written are gone: nobody else would clear them.
     try {
-        ExtractPack(JoinPath(folder, packFileName), scratch);
+        ExtractPack(packPath, scratch);
+    } catch (const EReadError&) {
+        ClearFolder(scratch);
+        // The bare stream message would not say which of the two packs is short.
+        throw EReadError(FormatMessage1("Stream read error in file %s", packPath));
     } catch (...) {
         ClearFolder(scratch);
         throw;
@@ -197,6 +215,13 @@ std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders,
 
 std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders) {
     return UnpackToTemp(packFileName, folders, ExecutableFolder());
+}
+
+std::string UnpackWholeToTemp(const std::string& packFileName, IHostFolders& folders) {
+    const std::string packPath = FindPack(packFileName, folders, ExecutableFolder());
+    const std::string scratch = SafeScratchFolder(folders);
+    UnpackWholePack(packPath, scratch);
+    return scratch;
 }
 
 }  // namespace vtl

@@ -81,6 +81,23 @@ std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders,
 // The same, with the folder of the running program.
 std::string UnpackToTemp(const std::string& packFileName, IHostFolders& folders);
 
+// Where packFileName is read from: the install folder when the pack lies there, else
+// programFolder.
+std::string FindPack(const std::string& packFileName, IHostFolders& folders, const std::string& programFolder);
+
+// What is wrong with the pack at packPath, checked from its header, its directory and
+// its size alone: empty when it can be unpacked whole, else a short reason ("it is not
+// a pack file", "it is cut short: ..."). A pack that cannot be opened says so too.
+std::string PackDamage(const std::string& packPath);
+
+// Unpacks the pack at packPath whole into folder, refusing a damaged pack before
+// anything is written: EReadError "Damaged pack file %s: reason" names the file and
+// says why. Other errors are ExtractPack's. Files written before an error are removed.
+void UnpackWholePack(const std::string& packPath, const std::string& folder);
+// UnpackToTemp for a pack whose files are all needed: a damaged pack is refused by
+// UnpackWholePack's rules instead of leaving the folder empty or half filled.
+std::string UnpackWholeToTemp(const std::string& packFileName, IHostFolders& folders);
+
 // folder + separator + name, without doubling a separator that folder ends with.
 std::string JoinPath(const std::string& folder, const std::string& name);
 

@@ -193,7 +193,18 @@ const std::string& SoundScratchFolder() { return Folder(); }
 
 void StartSound() {
     if (Instance()) return;
-    Folder() = Host().unpackToTemp(kSoundPackName);
+    if (!Host().reportUnpackError) {
+        Folder() = Host().unpackToTemp(kSoundPackName);
+    } else {
+        try {
+            Folder() = Host().unpackToTemp(kSoundPackName);
+        } catch (const std::exception& error) {
+            // The unpacking removed what it wrote; there is nothing left to clear.
+            Folder().clear();
+            Host().reportUnpackError(error);
+            return;
+        }
+    }
     // A partly built system is released at once; it would hold COM and the channels
     // for the rest of the run without making a sound.
     std::unique_ptr<TSoundSystem> system;

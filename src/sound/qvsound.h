@@ -5,6 +5,7 @@
 // the message loop's timers.
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -99,12 +100,16 @@ struct SoundHost {
     std::function<std::string(const std::string& packFileName)> unpackToTemp;
     // Deletes every file in the folder and the folder itself; raises nothing.
     std::function<void(const std::string& folder)> clearFolder;
+    // When set, an error of unpacking (a damaged or unreadable sound pack) is handed
+    // here once and the saver runs silent: the picture never depends on the sounds.
+    // When not set, it propagates.
+    std::function<void(const std::exception& error)> reportUnpackError;
 };
 void SetSoundHost(SoundHost host);
 
 // Unpacks the sound pack and starts the ambience. Does nothing while it runs. Errors of
-// unpacking propagate; errors of making or starting the sound are swallowed and leave
-// the saver silent (the unpacked files then stay until the next clearing).
+// unpacking go to the host's reportUnpackError (or propagate without one); errors of making or starting the sound are
+// swallowed and leave the saver silent (the unpacked files then stay until the next clearing).
 void StartSound();
 // Ends the ambience and removes the unpacked files; does nothing when none runs.
 void StopSound();

@@ -31,7 +31,7 @@ int CreationOutcome() {
         openal::CreateOpenALAudio();
         return kNoRaise;
     } catch (const EDirectAudio& e) {
-        return std::strcmp(e.what(), kMsgCannotCreateLoader) == 0 ? kRaisedAsPromised : kWrongRaise;
+        return std::strcmp(e.what(), openal::kMsgNoAudioDevice) == 0 ? kRaisedAsPromised : kWrongRaise;
     } catch (...) {
         return kWrongRaise;
     }

@@ -281,11 +281,11 @@ private:
 
 std::unique_ptr<TDirectAudio> CreateOpenALAudio() {
     ALCdevice* device = alcOpenDevice(nullptr);
-    if (!device) throw EDirectAudio(kMsgCannotCreateLoader);
+    if (!device) throw EDirectAudio(kMsgNoAudioDevice);
     ALCcontext* context = alcCreateContext(device, nullptr);
     if (!context) {
         alcCloseDevice(device);
-        throw EDirectAudio(kMsgCannotCreateLoader);
+        throw EDirectAudio(kMsgNoAudioContext);
     }
     auto shared = std::make_shared<const Device>(device, context);
     shared->MakeCurrent();

@@ -9,8 +9,14 @@
 
 namespace vtl::openal {
 
-// Opens the default output device. Raises EDirectAudio kMsgCannotCreateLoader when
-// there is no device or no context can be made on it (the saver then runs silent).
+// Why there is no sound, in this system's own terms: the person reading it has no
+// DirectMusic to miss.
+inline constexpr const char* kMsgNoAudioDevice = "no audio output device could be opened through OpenAL";
+inline constexpr const char* kMsgNoAudioContext = "the audio device refused an OpenAL context";
+
+// Opens the default output device. Raises EDirectAudio kMsgNoAudioDevice when there is
+// no device, kMsgNoAudioContext when no context can be made on it (the saver then
+// runs silent).
 std::unique_ptr<TDirectAudio> CreateOpenALAudio();
 
 }  // namespace vtl::openal

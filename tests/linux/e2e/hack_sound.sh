@@ -64,7 +64,7 @@ ALSOFT_CONF=$conf ALSOFT_DRIVERS=wave "$VTL_BIN/vtl3d" -window -geometry 320x240
 pid=$!
 L_PIDS+=($pid)
 sleep 5
-[[ -n $(ls -A "$scratch" 2>/dev/null) ]] || fail "no sounds were unpacked to lose"
+[[ -n $(find "$scratch" -name '*.wav' 2>/dev/null) ]] || fail "no sounds were unpacked to lose"
 kill "$xserver"
 wait_gone "$pid" 5 || fail "the hack outlived its X server"
 code=0

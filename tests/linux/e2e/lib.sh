@@ -77,5 +77,54 @@ scene_check() {
     note "city in every corner, middle $centre over sky $top"
 }
 
-# The private scratch folder of a user (by id).
-scratch_of() { echo "${TMPDIR:-/tmp}/vtl3d-$1/qvtmptxt.\$\$\$"; }
+# The per-user folder of a user (by id) that every instance unpacks under, each into
+# a folder of its own; the last instance to end removes it. The session's runtime
+# folder would come first: the scripts name their temporary folder themselves.
+unset XDG_RUNTIME_DIR
+scratch_of() { echo "${TMPDIR:-/tmp}/vtl3d-$1"; }
+
+# alsoft_wave NAME: an OpenAL Soft configuration (printed) whose only output is the
+# wave file $L_OUT/NAME.wav; an instance that never opens a device writes no file.
+alsoft_wave() {
+    printf '[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n[wave]\nfile = %s\n' \
+        "$L_OUT/$1.wav" >"$L_OUT/$1.conf"
+    echo "$L_OUT/$1.conf"
+}
+
+# wave_level FILE: "seconds left right" (RMS levels, 0..1) of a wave that OpenAL
+# Soft's writer finished (16-bit stereo, as alsoft_wave configures it).
+wave_level() {
+    python3 - "$1" <<'PY'
+import sys, struct, array, math
+# OpenAL Soft writes WAVE_FORMAT_EXTENSIBLE, which Python's wave module refuses.
+data = open(sys.argv[1], 'rb').read()
+at, pcm, rate = 12, b'', 44100
+while at + 8 <= len(data):
+    tag, size = data[at:at + 4], struct.unpack('<I', data[at + 4:at + 8])[0]
+    body = data[at + 8:at + 8 + size]
+    if tag == b'fmt ': rate = struct.unpack('<I', body[4:8])[0]
+    if tag == b'data': pcm = body
+    at += 8 + size + (size & 1)
+samples = array.array('h', pcm[: len(pcm) // 4 * 4])
+left, right = samples[0::2], samples[1::2]
+rms = lambda s: math.sqrt(sum(x * x for x in s) / max(len(s), 1)) / 32768
+print(f"{len(left) / rate:.1f} {rms(left):.4f} {rms(right):.4f}")
+PY
+}
+
+# heard FILE: true when both channels of the finished wave carry sound.
+heard() {
+    local seconds left right
+    read -r seconds left right < <(wave_level "$1")
+    awk -v l="$left" -v r="$right" 'BEGIN{exit !(l > 0.003 && r > 0.003)}'
+}
+
+# end_hack PID: SIGTERM, then fails unless it ends within 5 s with code 0.
+end_hack() {
+    local code=0
+    kill -0 "$1" 2>/dev/null || fail "the hack $1 ended on its own"
+    kill -TERM "$1"
+    wait_gone "$1" 5 || fail "SIGTERM did not end the hack $1"
+    wait "$1" || code=$?
+    ((code == 0)) || fail "the hack $1 ended with $code"
+}

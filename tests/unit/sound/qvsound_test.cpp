@@ -462,6 +462,24 @@ TEST_F(SoundLifecycleTest, UnpackErrorsLeaveBeforeAnySoundObjectExists) {
     EXPECT_THAT(world.log, ElementsAre("unpack " + std::string(kSoundPackName)));
 }
 
+TEST_F(SoundLifecycleTest, AReportedUnpackErrorLeavesTheRunSilentAndIsToldOnce) {
+    failUnpack = true;
+    std::vector<std::string> told;
+    SoundHost host;
+    host.services = Services();
+    host.unpackToTemp = [](const std::string&) -> std::string { throw EReadError("Damaged pack file s.pak: short"); };
+    host.clearFolder = [this](const std::string& folder) { world.log.push_back("clear " + folder); };
+    host.reportUnpackError = [&told](const std::exception& e) { told.push_back(e.what()); };
+    SetSoundHost(std::move(host));
+    EXPECT_NO_THROW(StartSound());
+    EXPECT_EQ(SoundSystem(), nullptr);
+    EXPECT_THAT(told, ElementsAre("Damaged pack file s.pak: short"));
+    // Nothing was unpacked, so nothing is cleared: least of all a folder named "".
+    EXPECT_TRUE(SoundScratchFolder().empty());
+    StopSound();
+    EXPECT_THAT(world.log, ElementsAre());
+}
+
 TEST(FakeTimersTest, OnlyAChangedIntervalRestartsTheCountdown) {
     FakeTimers timers;
     int fired = 0;

@@ -9,6 +9,7 @@
 
 #include "app/common/saverloop.h"
 #include "app/hack/frame_pacing.h"
+#include "app/hack/linux/instance_sound.h"
 #include "app/hack/loop_timers.h"
 #include "pack/packlib.h"
 #include "platform/errors.h"
@@ -57,6 +58,14 @@ void ClearSoundFiles() {
     if (!SoundScratchFolder().empty()) ClearFolder(SoundScratchFolder());
 }
 
+void ClearRunFiles() {
+    ClearSoundFiles();
+    CloseInstanceAtExit();
+}
+
+// A damaged or missing sound pack costs the sound, never the picture; said once.
+void SayUnpackError(const std::exception& error) { std::cerr << "vtl3d: no sound: " << error.what() << '\n'; }
+
 // Where the hack's packs lie when it is installed from the package.
 constexpr const char* kSharedDataFolder = "/usr/share/vtl3d";
 
@@ -99,12 +108,21 @@ int RunHack(const HackOptions& options) {
     posix::PosixFolders folders(kScenePackName, kSharedDataFolder);
     posix::MonotonicClock clock;
     x11::X11GlWindow window(WindowRequestOf(options));
-    x11::SetDisplayLostCleanup(ClearSoundFiles);
+    x11::SetDisplayLostCleanup(ClearRunFiles);
     // The device holds the surface only while the scene lives; RunTeardown ends both
     // before the window goes.
     auto surface = std::shared_ptr<gl::IGlSurface>(&window, [](gl::IGlSurface*) {});
     LoopTimers timers(clock, SaySoundError);
     std::unique_ptr<IRandom> random = CreateClockRandom();
+    // Outlives the teardown below: the files it removes lie in the instance's folder.
+    const std::unique_ptr<posix::InstanceFolder> instance = OpenInstanceFolder();
+    const std::string scratch = instance ? JoinPath(instance->Folder(), kScratchFolderName) : std::string();
+    // Both packs come whole into this instance's own folder, or not at all.
+    const auto unpack = [&folders, &scratch](const std::string& pack) {
+        if (scratch.empty()) return std::string();
+        UnpackWholePack(FindPack(pack, folders, ExecutableFolder()), scratch);
+        return scratch;
+    };
     const RunTeardown teardown;
 
     int quitCode = 0;
@@ -119,20 +137,25 @@ int RunHack(const HackOptions& options) {
     services.textureLoader = gl::CreateGlTextureLoader();
     services.decimalSeparator = posix::UserDecimalSeparator();
     services.programFolder = ExecutableFolder();
+    services.unpack = unpack;
     int width = 0, height = 0;
     window.WindowSize(width, height);
     SetupScene(std::move(services), reinterpret_cast<WindowHandle>(window.DrawWindow()), width, height);
 
-    if (quitCode == 0 && ReadSettingBool(settings, kEnableSounds)) {
+    std::unique_ptr<SoundTurn> soundTurn;
+    if (quitCode == 0 && instance && ReadSettingBool(settings, kEnableSounds)) {
         random->Randomize();
         SoundHost host;
         host.services.createAudio = MakeAudio;
         host.services.timers = &timers;
         host.services.random = random.get();
-        host.unpackToTemp = [&folders](const std::string& pack) { return UnpackToTemp(pack, folders); };
+        host.unpackToTemp = unpack;
         host.clearFolder = [](const std::string& folder) { ClearFolder(folder); };
+        host.reportUnpackError = SayUnpackError;
         SetSoundHost(std::move(host));
-        StartSound();
+        // One instance per display plays the city; the others wait their turn.
+        soundTurn = std::make_unique<SoundTurn>(*instance, DisplayOf(options), StartSound);
+        soundTurn->Poll(clock.TickCount());
     }
 
     const std::uint32_t interval = FrameTimerDelayMs(ReadSetting(settings, kTimingFPS));
@@ -146,6 +169,7 @@ int RunHack(const HackOptions& options) {
         const x11::WindowEvents events = window.TakeEvents();
         closed = events.closed;
         timers.ProcessMessages();
+        if (soundTurn) soundTurn->Poll(clock.TickCount());
         if (!closed && pacer.TakeFrame(clock.TickCount())) RenderSceneFrame();
     }
 

@@ -93,8 +93,11 @@ void SaverContent::StartSound() {
     host.services.createAudio = CreateBestAudioBackend;
     host.services.timers = &parts.timers;
     host.services.random = parts.random.get();
-    host.unpackToTemp = [&parts](const std::string& pack) { return UnpackToTemp(pack, parts.folders); };
+    host.unpackToTemp = [&parts](const std::string& pack) { return UnpackWholeToTemp(pack, parts.folders); };
     host.clearFolder = [](const std::string& folder) { ClearFolder(folder); };
+    // A damaged or missing sound pack is shown like a sound error of the run, and the
+    // saver goes on drawing, silent: the picture never depends on the sounds.
+    host.reportUnpackError = ShowTimerError;
     SetSoundHost(std::move(host));
     vtl::StartSound();
 }
