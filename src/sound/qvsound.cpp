@@ -122,16 +122,20 @@ void TSoundSystem::TimerEvent(IMessageTimer& sender) {
     }
 }
 
+// The movement timer goes too: 33 wake-ups a second for a helicopter that holds still
+// would be most of what a dark saver costs.
 void TSoundSystem::Pause() {
     if (paused_) return;
     paused_ = true;
     audio_->StopAll();
+    moveTimer_.reset();
 }
 
 void TSoundSystem::Resume() {
     if (!paused_) return;
     paused_ = false;
     if (failed_) return;
+    if (helicopter_) moveTimer_ = MakeTimer(kMoveInterval);
     if (background_ && backgroundSegment_) background_->PlaySegment(*backgroundSegment_);
     if (helicopter_ && helicopterSegment_) helicopter_->PlaySegment(*helicopterSegment_);
 }

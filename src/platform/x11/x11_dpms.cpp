@@ -10,7 +10,9 @@ namespace vtl::x11 {
 std::optional<bool> MonitorPoweredDown(Display* display) {
     if (!display) return std::nullopt;
     int eventBase = 0, errorBase = 0;
-    if (!DPMSQueryExtension(display, &eventBase, &errorBase) || !DPMSCapable(display)) return std::nullopt;
+    // Not DPMSCapable: a server whose driver cannot switch the monitor (a virtual one)
+    // still keeps the level it was told, and that is what the saver goes by.
+    if (!DPMSQueryExtension(display, &eventBase, &errorBase)) return std::nullopt;
     CARD16 level = DPMSModeOn;
     BOOL enabled = False;
     if (!DPMSInfo(display, &level, &enabled)) return std::nullopt;

@@ -378,6 +378,7 @@ TEST_F(SoundSystemTest, APauseStopsEveryChannelAndHoldsTheEventsUntilResumed) {
     const float x = system->HeliX();
     system->Pause();
     EXPECT_TRUE(system->Paused());
+    EXPECT_FALSE(Timer(kMove).alive) << "no wake-ups for a helicopter that holds still";
     for (std::size_t channel : {kBackground, kHelicopter, kStreet, kNear})
         EXPECT_EQ(Channel(channel).playing, "") << "channel " << channel;
     const std::size_t mark = world.log.size();
@@ -390,10 +391,11 @@ TEST_F(SoundSystemTest, APauseStopsEveryChannelAndHoldsTheEventsUntilResumed) {
 
     system->Resume();
     EXPECT_FALSE(system->Paused());
-    EXPECT_THAT(After(world.log, mark), ElementsAre("ch1 play " + kBackgroundWav, "ch2 play " + kHelicopterWav));
+    EXPECT_THAT(After(world.log, mark),
+                ElementsAre("timer4 create 30", "ch1 play " + kBackgroundWav, "ch2 play " + kHelicopterWav));
     EXPECT_EQ(Channel(kBackground).playingRepeats, 0xFFFFFFFFu);
     system->Resume();  // twice plays nothing again
-    EXPECT_EQ(world.log.size(), mark + 2);
+    EXPECT_EQ(world.log.size(), mark + 3);
     // The sweep continues from where it stopped, and the events come again.
     timers.Advance(30);
     EXPECT_FLOAT_EQ(system->HeliX(), x + kHeliStep);
