@@ -109,16 +109,5 @@ TEST(DisplayPowerNotices, ARegisteredWindowHearsTheDisplayGoAndComeBack) {
     DestroyWindow(window);
 }
 
-TEST(DisplayPowerNotices, ThePowerSupplyIsReadAsMainsOrABatteryWithAKnownCharge) {
-    const PowerSource source = ReadPowerSource();
-    EXPECT_GE(source.batteryPercent, -1);
-    EXPECT_LE(source.batteryPercent, 100);
-    // The test machine's supply: the saver must not halve its frames on it.
-    DisplayWatch watch(20);
-    watch.SetPowerSource(source);
-    RecordProperty("on battery", source.onBattery ? "yes" : "no");
-    RecordProperty("battery percent", source.batteryPercent);
-}
-
 }  // namespace
 }  // namespace vtl::win32
