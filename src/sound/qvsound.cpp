@@ -106,9 +106,38 @@ void TSoundSystem::Start() {
 }
 
 void TSoundSystem::TimerEvent(IMessageTimer& sender) {
-    if (&sender == moveTimer_.get() && helicopter_) MoveTick();
-    if (&sender == streetTimer_.get() && street_) StreetEvent();
-    if (&sender == nearTimer_.get() && near_) NearEvent();
+    if (failed_ || paused_) return;
+    try {
+        if (&sender == moveTimer_.get() && helicopter_) MoveTick();
+        if (&sender == streetTimer_.get() && street_) StreetEvent();
+        if (&sender == nearTimer_.get() && near_) NearEvent();
+    } catch (...) {
+        // Whatever failed would fail again at the next event (a sample file gone), and
+        // each failure is shown to a person: the system goes quiet and stays so.
+        failed_ = true;
+        try {
+            audio_->StopAll();
+        } catch (...) {}
+        throw;
+    }
+}
+
+// The movement timer goes too: 33 wake-ups a second for a helicopter that holds still
+// would be most of what a dark saver costs.
+void TSoundSystem::Pause() {
+    if (paused_) return;
+    paused_ = true;
+    audio_->StopAll();
+    moveTimer_.reset();
+}
+
+void TSoundSystem::Resume() {
+    if (!paused_) return;
+    paused_ = false;
+    if (failed_) return;
+    if (helicopter_) moveTimer_ = MakeTimer(kMoveInterval);
+    if (background_ && backgroundSegment_) background_->PlaySegment(*backgroundSegment_);
+    if (helicopter_ && helicopterSegment_) helicopter_->PlaySegment(*helicopterSegment_);
 }
 
 void TSoundSystem::MoveTick() {
@@ -234,6 +263,16 @@ void StopSound() {
     // Files still held by the back end until its pending messages ran are freed now.
     if (Host().services.timers) Host().services.timers->ProcessMessages();
     Host().clearFolder(Folder());
+}
+
+bool StopSoundAfterFailure() {
+    if (!Instance() || !Instance()->Failed()) return false;
+    StopSound();
+    return true;
+}
+
+void PauseSound(bool paused) {
+    if (TSoundSystem* system = Instance()) paused ? system->Pause() : system->Resume();
 }
 
 }  // namespace vtl

@@ -67,8 +67,17 @@ public:
 
     // Builds the channels, loads and starts the two loops and starts the three timers.
     void Start();
-    // The one handler of all three timers.
+    // The one handler of all three timers. An event that fails silences the system
+    // before its error leaves: every channel stops and no later event runs, so a
+    // failure that would repeat (files removed under the saver) is reported once.
     void TimerEvent(IMessageTimer& sender);
+    bool Failed() const { return failed_; }
+
+    // Nobody can hear the saver (the monitor is off): channels stop and the helicopter
+    // and the random events hold still; Resume starts the two loops again.
+    void Pause();
+    void Resume();
+    bool Paused() const { return paused_; }
 
     float HeliX() const { return heliX_; }
 
@@ -83,6 +92,8 @@ private:
     std::string folder_;
     float heliX_ = 0;
     float heliStep_ = kHeliStep;
+    bool failed_ = false;
+    bool paused_ = false;
     std::unique_ptr<IMessageTimer> moveTimer_, streetTimer_, nearTimer_;
     std::unique_ptr<TDirectAudio> audio_;
     // Channels belong to audio_.
@@ -113,6 +124,11 @@ void SetSoundHost(SoundHost host);
 void StartSound();
 // Ends the ambience and removes the unpacked files; does nothing when none runs.
 void StopSound();
+// StopSound, once an event of the running system has failed; a host calls it after
+// each message it handled, outside every timer's handler. True when it stopped one.
+bool StopSoundAfterFailure();
+// Pauses or resumes the running system, if there is one.
+void PauseSound(bool paused);
 
 // The running system (none when silent) and the folder the last StartSound unpacked to.
 TSoundSystem* SoundSystem();

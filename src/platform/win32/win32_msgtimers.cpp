@@ -108,7 +108,11 @@ void Win32MessageTimers::ServeDue() {
 
 void Win32MessageTimers::ProcessMessages() {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // Posted and sent messages and timers only: a paint is made anew for as long as a
+    // window is invalid, and the saver's window, still asking for frames when its sound
+    // stops during the run, would keep this loop from ever returning. Input the person
+    // made stays queued for the loop.
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;

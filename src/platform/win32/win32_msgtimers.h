@@ -10,8 +10,9 @@ public:
     // onError receives what escapes a handler; it must not raise itself.
     explicit Win32MessageTimers(EventErrorHandler onError);
     std::unique_ptr<IMessageTimer> CreateTimer(std::uint32_t milliseconds, TimerHandler handler) override;
-    // Dispatches the messages waiting now, but keys and mouse messages, which are
-    // dropped; a quit message is put back for the main loop.
+    // Dispatches the posted messages and timers waiting now, but keys and mouse
+    // messages, which are dropped; a quit message is put back for the main loop. Paints
+    // and the person's own input are left to the loop.
     void ProcessMessages() override;
     // Fires every timer whose interval has run out, as its message would. The system
     // makes a timer message only when nothing else waits, which a window painted

@@ -53,6 +53,7 @@ public:
     int ConnectionFd() const;
     WindowEvents TakeEvents();
     ::Window DrawWindow() const { return drawWindow_; }
+    Display* XDisplay() const { return display_; }
 
 private:
     ::Window ChooseTarget(const WindowRequest& request);

@@ -338,32 +338,71 @@ TEST_F(SoundSystemTest, AFailedStartRaisesAndLeavesAPartlyBuiltSystemThatDestroy
     }
 }
 
-TEST_F(SoundSystemTest, ASampleThatFailsToLoadReachesTheHandlerAndTheRestGoesOn) {
+TEST_F(SoundSystemTest, ASampleThatFailsToLoadIsReportedOnceAndSilencesTheSystem) {
     world.failingFiles.insert(kStreet3File);
     StartWith(0, 0, 0);  // street at 7000, near at 2000
-    // Street: Street1 first, then Street3 (fails), then Street4; near events keep coming.
-    random.script.clear();
-    const std::size_t mark = world.log.size();
     timers.onError = [&](const std::exception& e) { timers.errors.push_back(e.what()); };
     // Near at 2000 (Random(100)=0 -> Near1, next 5000 -> 7000).
     random.script = {0, 0};
     timers.Advance(2000);
+    EXPECT_EQ(Channel(kNear).playing, kNear1File);
     // Street at 7000 first (created before the near timer): r=50 -> Street3, which fails.
-    random.script = {50, 0, 0};
+    random.script = {50, 0, 0, 0, 0, 0};
+    const std::size_t mark = world.log.size();
     timers.Advance(5000);
     ASSERT_THAT(timers.errors, ElementsAre("Cannot create segment object from file " + PathOf(kStreet3File)));
-    EXPECT_EQ(timers.At(kStreetTimer).interval, 7000u);  // unchanged: tried again next time
-    EXPECT_EQ(Channel(kNear).playing, kNear1File);
-    // The near event of the same moment still ran (it took the draws after the failure).
-    EXPECT_EQ(
-        std::count(world.log.begin() + static_cast<std::ptrdiff_t>(mark), world.log.end(), "ch4 play " + kNear1Wav), 2);
-    // The helicopter kept moving and the next street event plays.
+    EXPECT_TRUE(system->Failed());
+    // Everything stopped with the failure; the near event of the same moment did not run.
+    const auto events = After(world.log, mark);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "stop all"), 1);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "ch4 play " + kNear1Wav), 0);
+    for (std::size_t channel : {kBackground, kHelicopter, kStreet, kNear})
+        EXPECT_EQ(Channel(channel).playing, "") << "channel " << channel;
+    // Nothing afterwards: no second error, no load, no sound, a helicopter that holds still.
     const float x = system->HeliX();
-    random.script = {0, 0, 99, 0.5, 0.5, 0};  // near at 12000, street at 14000
-    timers.Advance(7000);
-    EXPECT_NE(system->HeliX(), x);
-    EXPECT_EQ(Channel(kStreet).playing, kStreet4File);
+    const std::size_t quiet = world.log.size();
+    random.script = {0, 0, 99, 0.5, 0.5, 0, 0, 0};
+    timers.Advance(60000);
     EXPECT_EQ(timers.errors.size(), 1u);
+    EXPECT_EQ(system->HeliX(), x);
+    EXPECT_EQ(world.log.size(), quiet);
+    // A pause and a resume do not bring a failed system back.
+    system->Pause();
+    system->Resume();
+    EXPECT_EQ(Channel(kBackground).playing, "");
+}
+
+TEST_F(SoundSystemTest, APauseStopsEveryChannelAndHoldsTheEventsUntilResumed) {
+    StartWith(0, 0, 0);  // street at 7000, near at 2000
+    timers.Advance(300);
+    const float x = system->HeliX();
+    system->Pause();
+    EXPECT_TRUE(system->Paused());
+    EXPECT_FALSE(Timer(kMove).alive) << "no wake-ups for a helicopter that holds still";
+    for (std::size_t channel : {kBackground, kHelicopter, kStreet, kNear})
+        EXPECT_EQ(Channel(channel).playing, "") << "channel " << channel;
+    const std::size_t mark = world.log.size();
+    random.script = {0, 0, 0, 0, 0, 0};
+    timers.Advance(20000);  // both events fall due while paused
+    EXPECT_EQ(world.log.size(), mark) << "nothing loads or plays while paused";
+    EXPECT_EQ(system->HeliX(), x) << "the helicopter holds still";
+    system->Pause();  // twice changes nothing
+    EXPECT_EQ(world.log.size(), mark);
+
+    system->Resume();
+    EXPECT_FALSE(system->Paused());
+    EXPECT_THAT(After(world.log, mark),
+                ElementsAre("timer4 create 30", "ch1 play " + kBackgroundWav, "ch2 play " + kHelicopterWav));
+    EXPECT_EQ(Channel(kBackground).playingRepeats, 0xFFFFFFFFu);
+    system->Resume();  // twice plays nothing again
+    EXPECT_EQ(world.log.size(), mark + 3);
+    // The sweep continues from where it stopped, and the events come again.
+    timers.Advance(30);
+    EXPECT_FLOAT_EQ(system->HeliX(), x + kHeliStep);
+    random.script = {0, 0, 0, 0, 0, 0};
+    timers.Advance(7000);
+    EXPECT_NE(Channel(kNear).playing, "");
+    EXPECT_NE(Channel(kStreet).playing, "");
 }
 
 // The global procedures, with the pack hooks logging into the same log.
@@ -478,26 +517,51 @@ TEST_F(SoundLifecycleTest, AReportedUnpackErrorLeavesTheRunSilentAndIsToldOnce) 
     EXPECT_TRUE(SoundScratchFolder().empty());
     StopSound();
     EXPECT_THAT(world.log, ElementsAre());
-}
 
-TEST(FakeTimersTest, OnlyAChangedIntervalRestartsTheCountdown) {
-    FakeTimers timers;
-    int fired = 0;
-    auto timer = timers.CreateTimer(100, [&](IMessageTimer&) { ++fired; });
-    timers.Advance(60);
-    timer->SetInterval(100);  // same: the countdown goes on
-    timers.Advance(40);
-    EXPECT_EQ(fired, 1);
-    timers.Advance(60);
-    timer->SetInterval(50);  // changed: 50 ms from now
-    timers.Advance(49);
-    EXPECT_EQ(fired, 1);
-    timers.Advance(1);
-    EXPECT_EQ(fired, 2);
-    timer.reset();
-    timers.Advance(1000);
-    EXPECT_EQ(fired, 2);
-}
+    TEST_F(SoundLifecycleTest, AFailedEventStopsTheRunningSystemOnceItsHandlerIsDone) {
+        world.failingFiles = {kNear1File, kNear2File, kNear3File};
+        timers.onError = [&](const std::exception& e) { timers.errors.push_back(e.what()); };
+        StartSound();
+        ASSERT_NE(SoundSystem(), nullptr);
+        EXPECT_FALSE(StopSoundAfterFailure()) << "a system that has not failed runs on";
+        EXPECT_NE(SoundSystem(), nullptr);
+        timers.Advance(7000);  // the first near event comes by then
+        ASSERT_EQ(timers.errors.size(), 1u);
+        const std::size_t mark = world.log.size();
+        EXPECT_TRUE(StopSoundAfterFailure());
+        EXPECT_EQ(SoundSystem(), nullptr);
+        const auto events = After(world.log, mark);
+        EXPECT_EQ(std::count(events.begin(), events.end(), "clear " + kFolder), 2) << "its files are removed";
+        EXPECT_EQ(world.liveAudios, 0);
+        EXPECT_EQ(timers.LiveCount(), 0u);
+        timers.Advance(60000);
+        EXPECT_EQ(timers.errors.size(), 1u) << "no second error";
+        EXPECT_FALSE(StopSoundAfterFailure());
+        // Pausing a saver that went silent touches nothing.
+        const std::size_t after = world.log.size();
+        PauseSound(true);
+        PauseSound(false);
+        EXPECT_EQ(world.log.size(), after);
+    }
+
+    TEST(FakeTimersTest, OnlyAChangedIntervalRestartsTheCountdown) {
+        FakeTimers timers;
+        int fired = 0;
+        auto timer = timers.CreateTimer(100, [&](IMessageTimer&) { ++fired; });
+        timers.Advance(60);
+        timer->SetInterval(100);  // same: the countdown goes on
+        timers.Advance(40);
+        EXPECT_EQ(fired, 1);
+        timers.Advance(60);
+        timer->SetInterval(50);  // changed: 50 ms from now
+        timers.Advance(49);
+        EXPECT_EQ(fired, 1);
+        timers.Advance(1);
+        EXPECT_EQ(fired, 2);
+        timer.reset();
+        timers.Advance(1000);
+        EXPECT_EQ(fired, 2);
+    }
 
 }  // namespace
 }  // namespace vtl

@@ -145,6 +145,21 @@ LRESULT CALLBACK AlwaysInvalidProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+TEST(MessageTimers, ProcessMessagesReturnsBesideAWindowThatIsAlwaysInvalid) {
+    TestWindow painting(L"VtlAlwaysInvalidToo", AlwaysInvalidProc);
+    ShowWindow(painting.Handle(), SW_SHOWNOACTIVATE);
+    InvalidateRect(painting.Handle(), nullptr, FALSE);
+    TestWindow counting(L"VtlCountingToo", CountingProc);
+    std::vector<UINT> seen;
+    SetWindowLongPtrW(counting.Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));
+    PostMessageW(counting.Handle(), WM_APP, 0, 0);
+    win32::Win32MessageTimers timers(nullptr);
+    const DWORD start = GetTickCount();
+    timers.ProcessMessages();  // hangs here if paints are served
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_EQ(seen, std::vector<UINT>{WM_APP});
+}
+
 // Runs a GetMessage loop for `ms` next to that window; `serve` after each message.
 int FiresBesideEndlessPainting(bool serve, int ms) {
     TestWindow painting(L"VtlAlwaysInvalid", AlwaysInvalidProc);

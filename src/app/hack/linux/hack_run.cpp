@@ -2,21 +2,26 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 
+#include "app/common/display_watch.h"
 #include "app/common/saverloop.h"
 #include "app/hack/frame_pacing.h"
 #include "app/hack/linux/instance_sound.h"
 #include "app/hack/loop_timers.h"
+#include "app/hack/monitor_poll.h"
 #include "pack/packlib.h"
 #include "platform/errors.h"
 #include "platform/gl/gl_device.h"
 #include "platform/openal/openal_audio.h"
 #include "platform/posix/posix_host.h"
 #include "platform/random.h"
+#include "platform/x11/x11_dpms.h"
 #include "platform/x11/x11_gl_window.h"
 #include "scene/scene.h"
 #include "settings/memory_store.h"
@@ -65,6 +70,12 @@ void ClearRunFiles() {
 
 // A damaged or missing sound pack costs the sound, never the picture; said once.
 void SayUnpackError(const std::exception& error) { std::cerr << "vtl3d: no sound: " << error.what() << '\n'; }
+
+std::optional<DisplayPower> MonitorPower(const x11::X11GlWindow& window) {
+    const std::optional<bool> down = x11::MonitorPoweredDown(window.XDisplay());
+    if (!down) return std::nullopt;
+    return *down ? DisplayPower::Off : DisplayPower::On;
+}
 
 // Where the hack's packs lie when it is installed from the package.
 constexpr const char* kSharedDataFolder = "/usr/share/vtl3d";
@@ -124,12 +135,16 @@ int RunHack(const HackOptions& options) {
         return scratch;
     };
     const RunTeardown teardown;
+    const std::uint32_t interval = FrameTimerDelayMs(ReadSetting(settings, kTimingFPS));
+    // Nothing is drawn or played while the monitor is powered down.
+    DisplayWatch watch(interval);
+    SceneClock sceneClock(clock, watch);
 
     int quitCode = 0;
     SceneServices services;
     services.registry = &settings;
     services.folders = &folders;
-    services.clock = &clock;
+    services.clock = &sceneClock;
     services.requestQuit = [&quitCode](int code) {
         if (quitCode == 0) quitCode = code;
     };
@@ -158,19 +173,27 @@ int RunHack(const HackOptions& options) {
         soundTurn->Poll(clock.TickCount());
     }
 
-    const std::uint32_t interval = FrameTimerDelayMs(ReadSetting(settings, kTimingFPS));
+    MonitorPoll monitor([&window] { return MonitorPower(window); }, watch, clock.TickCount());
+    if (watch.Paused()) PauseSound(true);
     FramePacer pacer(interval, clock.TickCount());
     bool closed = false;
     while (quitCode == 0 && !closed && !g_stopSignal) {
-        const std::uint32_t untilFrame = pacer.WaitMs(clock.TickCount());
+        if (monitor.Poll(clock.TickCount())) PauseSound(watch.Paused());
+        const std::uint32_t now = clock.TickCount();
+        const std::uint32_t untilAsk = monitor.WaitMs(now);
+        const std::uint32_t untilFrame = watch.Paused() ? untilAsk : std::min(pacer.WaitMs(now), untilAsk);
         pollfd connection{window.ConnectionFd(), POLLIN, 0};
         // A signal cuts the wait short (no SA_RESTART), so the end comes at once.
         ::poll(&connection, 1, static_cast<int>(timers.MillisecondsToNextDue(untilFrame)));
         const x11::WindowEvents events = window.TakeEvents();
         closed = events.closed;
         timers.ProcessMessages();
-        if (soundTurn) soundTurn->Poll(clock.TickCount());
-        if (!closed && pacer.TakeFrame(clock.TickCount())) RenderSceneFrame();
+        // A sound error is said once; the run goes on silent rather than saying it anew.
+        StopSoundAfterFailure();
+        // An instance that takes the sound over during a dark spell starts it paused.
+        if (soundTurn && soundTurn->Poll(clock.TickCount()) && watch.Paused()) PauseSound(true);
+        // After a dark spell the pacer starts counting afresh: one frame, no catching up.
+        if (!closed && !watch.Paused() && pacer.TakeFrame(clock.TickCount())) RenderSceneFrame();
     }
 
     if (quitCode != 0) {

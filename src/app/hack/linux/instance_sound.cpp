@@ -44,11 +44,13 @@ std::string DisplayOf(const HackOptions& options) {
     return display ? display : "";
 }
 
-void SoundTurn::Poll(std::uint32_t now) {
-    if (instance_.HoldsSound() || (tried_ && !TickReached(now, nextTry_))) return;
+bool SoundTurn::Poll(std::uint32_t now) {
+    if (instance_.HoldsSound() || (tried_ && !TickReached(now, nextTry_))) return false;
     tried_ = true;
     nextTry_ = now + kRetryMs;
-    if (instance_.TryClaimSound(display_)) startSound_();
+    if (!instance_.TryClaimSound(display_)) return false;
+    startSound_();
+    return true;
 }
 
 }  // namespace vtl::hack

@@ -31,7 +31,8 @@ class SoundTurn {
 public:
     SoundTurn(posix::InstanceFolder& instance, std::string display, void (*startSound)())
         : instance_(instance), display_(std::move(display)), startSound_(startSound) {}
-    void Poll(std::uint32_t now);
+    // True when this call started the sound.
+    bool Poll(std::uint32_t now);
     bool Sounding() const { return instance_.HoldsSound(); }
 
     static constexpr std::uint32_t kRetryMs = 1000;

@@ -7,10 +7,13 @@
 #include <mmsystem.h>
 #include <windowsx.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
+#include "app/common/display_watch.h"
 #include "app/common/saverloop.h"
+#include "app/saver/win32/display_power.h"
 #include "app/saver/win32/host_folders.h"
 #include "app/saver/win32/monitor_covers.h"
 #include "app/saver/win32/saver_content.h"
@@ -39,16 +42,28 @@ struct SaverRun : ISaverHost {
     std::exception_ptr pendingError;  // an error raised inside a window message
     bool errorNoticePosted = false;
     bool sceneOnEveryMonitor = false;  // the covers show the scene rather than black
+    // Nobody sees frames on a monitor that is off: none are asked for then.
+    std::unique_ptr<DisplayWatch> watch;
+    win32::DisplayPowerNotices notices;
+    std::atomic<bool> paused{false};  // read by the frame timer's thread too
+    bool framesStarted = false;       // the frame timer runs from the loop's start ...
+    bool framesEnded = false;         // ... until an end or an error stops it for good
 
     bool VerifyPassword() override {
         win32::PasswordHost host;
         return VerifySaverPassword(*registry, host, reinterpret_cast<std::intptr_t>(window));
     }
     void StopFrameTimer() override {
+        framesEnded = true;
+        KillFrameTimer();
+    }
+    void KillFrameTimer() {
         if (frameTimer) timeKillEvent(frameTimer);
         frameTimer = 0;
         if (window) KillTimer(window, kFallbackFrameTimer);  // the fallback, if it runs
     }
+    void StartFrameTimer();
+    void OnPowerBroadcast(WPARAM event, LPARAM data);
     void ShowCursor() override { ::ShowCursor(TRUE); }
     void PostQuit() override { PostQuitMessage(0); }
     bool StartUnblockTimer() override;
@@ -76,7 +91,7 @@ bool ReadCursor(POINT& cursor) { return !FaultInjected("cursor") && GetCursorPos
 // Only an active saver paints frames, and none while an error box is open: a window
 // that is always waiting to be painted would keep the box from being painted.
 void CALLBACK FrameTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
-    if (g_run.controller && g_run.controller->SaverActive() && !win32::SaverContent::ShowingError())
+    if (g_run.controller && g_run.controller->SaverActive() && !g_run.paused && !win32::SaverContent::ShowingError())
         InvalidateRect(g_run.window, nullptr, FALSE);
 }
 
@@ -88,6 +103,32 @@ void CALLBACK UnblockTimerProc(UINT id, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
 bool SaverRun::StartUnblockTimer() {
     unblockTimer = FaultInjected("unblock-timer") ? 0 : timeSetEvent(100, 0, UnblockTimerProc, 0, TIME_PERIODIC);
     return unblockTimer != 0;
+}
+
+// Only the first frame after a dark spell comes at once; a new timer has no backlog.
+void SaverRun::StartFrameTimer() {
+    const UINT period = watch->FrameInterval();
+    frameTimer = FaultInjected("frame-timer") ? 0 : timeSetEvent(period, 0, FrameTimerProc, 0, TIME_PERIODIC);
+    // Without the multimedia timer a window timer paces the frames (coarser, but the
+    // saver is not left showing one still picture).
+    if (!frameTimer) SetTimer(window, kFallbackFrameTimer, period, nullptr);
+}
+
+void SaverRun::OnPowerBroadcast(WPARAM event, LPARAM data) {
+    DisplayWatch::Change change;
+    if (const auto power = win32::DisplayStateOf(event, data)) {
+        change = watch->SetDisplay(*power, GetTickCount());
+    } else if (win32::PowerSourceChanged(event)) {
+        change = watch->SetPowerSource(win32::ReadPowerSource());
+    }
+    if (change.paused) {
+        paused = watch->Paused();
+        if (content) content->PauseSound(paused);
+    }
+    if ((change.paused || change.interval) && framesStarted && !framesEnded) {
+        KillFrameTimer();
+        if (!paused) StartFrameTimer();
+    }
 }
 
 // C++ errors must not unwind through the system's message dispatch: the window
@@ -128,7 +169,7 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             if (controller) controller->OnActivate(LOWORD(wParam));
             break;
         case WM_PAINT:
-            if (controller && controller->SaverActive()) {
+            if (controller && controller->SaverActive() && !g_run.paused) {
                 PAINTSTRUCT paint;
                 BeginPaint(window, &paint);
                 Guarded([] { g_run.content->RenderFrame(); });
@@ -154,6 +195,9 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                 return 0;
             }
             break;
+        case WM_POWERBROADCAST:
+            if (g_run.watch) Guarded([&] { g_run.OnPowerBroadcast(wParam, lParam); });
+            return TRUE;
         case kHandlerErrorMessage:
             if (controller) OnHandlerErrorMessage();
             return 0;
@@ -222,6 +266,7 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
     // box is shown, or the box would open beneath the top-most saver.
     auto restoreAfterError = [&] {
         Quietly([] { g_run.StopFrameTimer(); });
+        g_run.notices.Unregister();
         if (g_run.window) ShowWindow(g_run.window, SW_HIDE);
         if (g_run.content && g_run.sceneOnEveryMonitor) Quietly([] { g_run.content->ReleaseScene(); });
         g_run.RemoveCovers();
@@ -242,7 +287,10 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
         if (!g_run.window) throw EGeneral("Cannot create window");
         const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
         const std::int32_t timingFps = ReadSetting(registry, kTimingFPS);
+        g_run.watch = std::make_unique<DisplayWatch>(FrameTimerDelayMs(timingFps));
+        g_run.watch->SetPowerSource(win32::ReadPowerSource());
         g_run.content = std::make_unique<win32::SaverContent>(registry, folders);
+        g_run.content->UseDisplayWatch(*g_run.watch);
         g_run.sceneOnEveryMonitor = ReadSettingBool(registry, kSceneOnEveryMonitor);
         g_run.content->SetupScene(g_run.window, width, height, g_run.sceneOnEveryMonitor);
 
@@ -263,11 +311,11 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
         SetForegroundWindow(g_run.window);
         SetFocus(g_run.window);
         g_run.controller->Start();
-        const UINT period = FrameTimerDelayMs(timingFps);
-        g_run.frameTimer = FaultInjected("frame-timer") ? 0 : timeSetEvent(period, 0, FrameTimerProc, 0, TIME_PERIODIC);
-        // Without the multimedia timer a window timer paces the frames (coarser, but the
-        // saver is not left showing one still picture).
-        if (!g_run.frameTimer) SetTimer(g_run.window, kFallbackFrameTimer, period, nullptr);
+        // Windows tells the display's state at once; a saver started on a dark monitor
+        // asks for no frame and plays nothing.
+        g_run.notices.Register(g_run.window);
+        g_run.framesStarted = true;
+        if (!g_run.paused) g_run.StartFrameTimer();
 
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -277,6 +325,8 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
             // frame takes longer than the frame period (no graphics card) one always
             // is, and the sound events would never come. Due timers are served here.
             g_run.content->ServeDueTimers();
+            // A sound error is shown once: the ambience that raised it is gone after it.
+            g_run.content->StopFailedSound();
         }
     } catch (...) {
         restoreAfterError();
@@ -287,6 +337,7 @@ void RunSaver(IRegistry& registry, IHostFolders& folders) {
         std::rethrow_exception(g_run.pendingError);
     }
 
+    g_run.notices.Unregister();
     ShowWindow(g_run.window, SW_HIDE);
     // No frame comes after this: release the device in order now, while the saver still
     // runs, rather than amid the exit of Direct3D's and the driver's own threads; and

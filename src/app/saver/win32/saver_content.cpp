@@ -55,6 +55,7 @@ struct SaverContent::Parts {
     IRegistry& registry;
     IHostFolders& folders;
     TickClock clock;
+    std::unique_ptr<SceneClock> sceneClock;
     Win32MessageTimers timers{ShowTimerError};
     std::unique_ptr<IRandom> random = CreateClockRandom();
 };
@@ -64,12 +65,16 @@ SaverContent::SaverContent(IRegistry& registry, IHostFolders& folders)
 
 SaverContent::~SaverContent() = default;
 
+void SaverContent::UseDisplayWatch(const DisplayWatch& watch) {
+    parts_->sceneClock = std::make_unique<SceneClock>(parts_->clock, watch);
+}
+
 void SaverContent::SetupScene(HWND window, int width, int height, bool mirrored) {
     g_errorOwner = window;
     SceneServices services;
     services.registry = &parts_->registry;
     services.folders = &parts_->folders;
-    services.clock = &parts_->clock;
+    services.clock = parts_->sceneClock ? static_cast<IClock*>(parts_->sceneClock.get()) : &parts_->clock;
     services.requestQuit = [](int code) { PostQuitMessage(code); };
     services.direct3DCreate = CreateD3D8;
     services.textureLoader = CreateD3D8ExTextureLoader();
@@ -103,6 +108,10 @@ void SaverContent::StartSound() {
 }
 
 void SaverContent::StopSound() { vtl::StopSound(); }
+
+void SaverContent::PauseSound(bool paused) { vtl::PauseSound(paused); }
+
+void SaverContent::StopFailedSound() { vtl::StopSoundAfterFailure(); }
 
 void SaverContent::ServeDueTimers() { parts_->timers.ServeDue(); }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/common/display_watch.h"
 #include "platform/host.h"
 #include "platform/registry.h"
 
@@ -19,6 +20,9 @@ public:
     SaverContent(const SaverContent&) = delete;
     SaverContent& operator=(const SaverContent&) = delete;
 
+    // The scene's clock reads through the watch (it stands still while paused); before
+    // SetupScene.
+    void UseDisplayWatch(const DisplayWatch& watch);
     // mirrored: the frames are to be shown on other monitors' windows too (SetMirrors).
     void SetupScene(HWND window, int width, int height, bool mirrored);
     void SetMirrors(const std::vector<HWND>& windows);
@@ -26,6 +30,9 @@ public:
     void ReleaseScene();
     void StartSound();
     void StopSound();
+    void PauseSound(bool paused);
+    // Stops the ambience if one of its events failed (its error has been shown).
+    void StopFailedSound();
     // Runs the sound timers that are due, whether or not their messages came.
     void ServeDueTimers();
     // Whether a sound error's box is open; any thread may ask.
