@@ -517,51 +517,52 @@ TEST_F(SoundLifecycleTest, AReportedUnpackErrorLeavesTheRunSilentAndIsToldOnce) 
     EXPECT_TRUE(SoundScratchFolder().empty());
     StopSound();
     EXPECT_THAT(world.log, ElementsAre());
+}
 
-    TEST_F(SoundLifecycleTest, AFailedEventStopsTheRunningSystemOnceItsHandlerIsDone) {
-        world.failingFiles = {kNear1File, kNear2File, kNear3File};
-        timers.onError = [&](const std::exception& e) { timers.errors.push_back(e.what()); };
-        StartSound();
-        ASSERT_NE(SoundSystem(), nullptr);
-        EXPECT_FALSE(StopSoundAfterFailure()) << "a system that has not failed runs on";
-        EXPECT_NE(SoundSystem(), nullptr);
-        timers.Advance(7000);  // the first near event comes by then
-        ASSERT_EQ(timers.errors.size(), 1u);
-        const std::size_t mark = world.log.size();
-        EXPECT_TRUE(StopSoundAfterFailure());
-        EXPECT_EQ(SoundSystem(), nullptr);
-        const auto events = After(world.log, mark);
-        EXPECT_EQ(std::count(events.begin(), events.end(), "clear " + kFolder), 2) << "its files are removed";
-        EXPECT_EQ(world.liveAudios, 0);
-        EXPECT_EQ(timers.LiveCount(), 0u);
-        timers.Advance(60000);
-        EXPECT_EQ(timers.errors.size(), 1u) << "no second error";
-        EXPECT_FALSE(StopSoundAfterFailure());
-        // Pausing a saver that went silent touches nothing.
-        const std::size_t after = world.log.size();
-        PauseSound(true);
-        PauseSound(false);
-        EXPECT_EQ(world.log.size(), after);
-    }
+TEST_F(SoundLifecycleTest, AFailedEventStopsTheRunningSystemOnceItsHandlerIsDone) {
+    world.failingFiles = {kNear1File, kNear2File, kNear3File};
+    timers.onError = [&](const std::exception& e) { timers.errors.push_back(e.what()); };
+    StartSound();
+    ASSERT_NE(SoundSystem(), nullptr);
+    EXPECT_FALSE(StopSoundAfterFailure()) << "a system that has not failed runs on";
+    EXPECT_NE(SoundSystem(), nullptr);
+    timers.Advance(7000);  // the first near event comes by then
+    ASSERT_EQ(timers.errors.size(), 1u);
+    const std::size_t mark = world.log.size();
+    EXPECT_TRUE(StopSoundAfterFailure());
+    EXPECT_EQ(SoundSystem(), nullptr);
+    const auto events = After(world.log, mark);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "clear " + kFolder), 2) << "its files are removed";
+    EXPECT_EQ(world.liveAudios, 0);
+    EXPECT_EQ(timers.LiveCount(), 0u);
+    timers.Advance(60000);
+    EXPECT_EQ(timers.errors.size(), 1u) << "no second error";
+    EXPECT_FALSE(StopSoundAfterFailure());
+    // Pausing a saver that went silent touches nothing.
+    const std::size_t after = world.log.size();
+    PauseSound(true);
+    PauseSound(false);
+    EXPECT_EQ(world.log.size(), after);
+}
 
-    TEST(FakeTimersTest, OnlyAChangedIntervalRestartsTheCountdown) {
-        FakeTimers timers;
-        int fired = 0;
-        auto timer = timers.CreateTimer(100, [&](IMessageTimer&) { ++fired; });
-        timers.Advance(60);
-        timer->SetInterval(100);  // same: the countdown goes on
-        timers.Advance(40);
-        EXPECT_EQ(fired, 1);
-        timers.Advance(60);
-        timer->SetInterval(50);  // changed: 50 ms from now
-        timers.Advance(49);
-        EXPECT_EQ(fired, 1);
-        timers.Advance(1);
-        EXPECT_EQ(fired, 2);
-        timer.reset();
-        timers.Advance(1000);
-        EXPECT_EQ(fired, 2);
-    }
+TEST(FakeTimersTest, OnlyAChangedIntervalRestartsTheCountdown) {
+    FakeTimers timers;
+    int fired = 0;
+    auto timer = timers.CreateTimer(100, [&](IMessageTimer&) { ++fired; });
+    timers.Advance(60);
+    timer->SetInterval(100);  // same: the countdown goes on
+    timers.Advance(40);
+    EXPECT_EQ(fired, 1);
+    timers.Advance(60);
+    timer->SetInterval(50);  // changed: 50 ms from now
+    timers.Advance(49);
+    EXPECT_EQ(fired, 1);
+    timers.Advance(1);
+    EXPECT_EQ(fired, 2);
+    timer.reset();
+    timers.Advance(1000);
+    EXPECT_EQ(fired, 2);
+}
 
 }  // namespace
 }  // namespace vtl
