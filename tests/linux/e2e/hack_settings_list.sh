@@ -14,14 +14,15 @@ grep -qF -- "\`$squeezed \\n\\\`" "$L_SOURCE/README.md" || fail "README does not
 start_x 1024x768
 # listed_as LINE: the name xscreensaver-settings gives the hack of that programs line.
 listed_as() {
-    local home=$L_OUT/home-$RANDOM title="" pid id
+    local home=$L_OUT/home-$RANDOM title="" pid id ids
     mkdir -p "$home"
     printf 'mode:\t\tone\nselected:\t0\nprograms:\t%s \\n\n' "$1" >"$home/.xscreensaver"
     HOME=$home timeout -k 5 60 xscreensaver-settings >"$L_OUT/settings.log" 2>&1 &
     pid=$!
     L_PIDS+=($pid)
     for _ in $(seq 100); do
-        for id in $(xdotool search --onlyvisible --name '^XScreenSaver: .* Settings$' 2>/dev/null); do
+        ids=$(xdotool search --onlyvisible --name '^XScreenSaver: .* Settings$' 2>/dev/null || true)
+        for id in $ids; do
             title=$(xdotool getwindowname "$id")
         done
         [[ -n $title ]] && break
