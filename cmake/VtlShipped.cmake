@@ -1,8 +1,31 @@
 # Shipped programs never link a test-only library (the fakes): a program marked with
 # vtl_shipped_program() that reaches one through its link closure stops the configure
 # step, before anything is built.
+#
+# A shipped Windows program is also what users get as it leaves the link: without its
+# debug information (most of its size). That is kept in bin/.debug/<file>.debug, where
+# gdb finds it through the program's debug link, for reading crash reports; the
+# fake-symbol check reads it there too, the program itself having no symbols left.
 function(vtl_shipped_program target)
   set_property(GLOBAL APPEND PROPERTY VTL_SHIPPED_PROGRAMS ${target})
+  if(WIN32)
+    _vtl_split_debug_information(${target})
+  endif()
+endfunction()
+
+function(_vtl_split_debug_information target)
+  if(NOT CMAKE_OBJCOPY)
+    message(FATAL_ERROR "no objcopy found: ${target} cannot be shipped without its debug information")
+  endif()
+  set(program $<TARGET_FILE:${target}>)
+  set(debug_dir $<TARGET_FILE_DIR:${target}>/.debug)
+  set(debug_file ${debug_dir}/$<TARGET_FILE_NAME:${target}>.debug)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${debug_dir}
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${program} ${debug_file}
+    COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${debug_file} ${program}
+    COMMENT "Keeping the debug information of ${target} in .debug/"
+    VERBATIM)
 endfunction()
 
 function(_vtl_collect_links target out_var)

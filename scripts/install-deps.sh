@@ -19,7 +19,8 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs zlib1g-dev
   nsis fp-utils
   libepoxy-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libgbm1 libopenal-dev libx11-dev
-  xscreensaver xscreensaver-gl dpkg-dev
+  xscreensaver xscreensaver-gl dpkg-dev lintian desktop-file-utils libxdamage-dev
+  mate-screensaver-common gir1.2-matemenu-2.0 python3-gi
   procps diffutils
 )
 

@@ -77,9 +77,21 @@ std::optional<PeImage> ParsePeImage(const std::vector<std::uint8_t>& data, std::
     std::vector<Section> sections;
     const std::uint64_t table = opt + optionalSize;
     if (!in.Has(table, std::uint64_t{sectionCount} * 40)) return fail("section table cut short");
+    // The GNU linker writes names longer than eight characters (".debug_info") as "/N",
+    // an offset into the string table that follows the symbol table.
+    const std::uint64_t strings = std::uint64_t{in.U32(pe + 12)} + std::uint64_t{in.U32(pe + 16)} * 18;
     for (std::uint16_t i = 0; i < sectionCount; ++i) {
         const std::uint64_t s = table + std::uint64_t{i} * 40;
         sections.push_back({in.U32(s + 12), in.U32(s + 8), in.U32(s + 20), in.U32(s + 16)});
+        std::string name;
+        for (std::uint64_t c = s; c < s + 8 && data[c] != 0; ++c) name += static_cast<char>(data[c]);
+        if (name.size() > 1 && name[0] == '/') {
+            const std::string digits = name.substr(1);
+            if (digits.find_first_not_of("0123456789") != std::string::npos) return fail("bad long section name");
+            name = in.U32(pe + 12) == 0 ? std::string() : in.Name(strings + std::stoull(digits));
+            if (name.empty()) return fail("long section name outside the string table");
+        }
+        image.sections.push_back(name);
     }
 
     if (directoryCount < 2 || optionalSize < directories - opt + 16) return image;  // no import directory

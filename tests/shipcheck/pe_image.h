@@ -1,6 +1,7 @@
 #pragma once
 // Reads what a shipped Windows binary promises the system that loads it: machine,
-// subsystem and its version, flags, and the DLLs it imports. Every offset is checked
+// subsystem and its version, flags, the DLLs it imports, and what it carries besides
+// (its sections, debug information among them). Every offset is checked
 // against the file before it is followed, so a cut or damaged file is an error, not
 // a crash.
 #include <cstdint>
@@ -24,7 +25,8 @@ struct PeImage {
     std::uint16_t subsystem = 0;
     std::uint16_t subsystemMajor = 0, subsystemMinor = 0;
     std::uint16_t osMajor = 0, osMinor = 0;
-    std::vector<std::string> imports;  // DLL names as the file spells them
+    std::vector<std::string> imports;   // DLL names as the file spells them
+    std::vector<std::string> sections;  // section names, long ones read from the string table
 };
 
 // nullopt and a reason in `error` when the bytes are not a well-formed PE image.

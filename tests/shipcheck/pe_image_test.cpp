@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "shipcheck/pe_image.h"
 
@@ -8,8 +9,10 @@ namespace vtl::shipcheck {
 namespace {
 
 // A small but well-formed image: one section at RVA 0x1000 (file offset 0x200)
-// holding an import directory for `dlls`.
-std::vector<std::uint8_t> MakeImage(bool pe32Plus, const std::vector<std::string>& dlls) {
+// holding an import directory for `dlls`, and with `longName` a second, empty section
+// whose name lies in the string table at 0x380 as the GNU linker writes it.
+std::vector<std::uint8_t> MakeImage(bool pe32Plus, const std::vector<std::string>& dlls,
+                                    const char* longName = nullptr) {
     std::vector<std::uint8_t> b(0x400, 0);
     auto put16 = [&](std::size_t at, std::uint16_t v) {
         b[at] = v & 0xFF;
@@ -24,7 +27,7 @@ std::vector<std::uint8_t> MakeImage(bool pe32Plus, const std::vector<std::string
     put32(0x3C, 0x80);
     put32(0x80, 0x00004550);
     put16(0x84, pe32Plus ? kMachineAmd64 : kMachineI386);
-    put16(0x86, 1);  // sections
+    put16(0x86, longName ? 2 : 1);  // sections
     const std::uint16_t optionalSize = pe32Plus ? 240 : 224;
     put16(0x94, optionalSize);
     put16(0x96, 0x0102 | kLargeAddressAware);
@@ -44,6 +47,12 @@ std::vector<std::uint8_t> MakeImage(bool pe32Plus, const std::vector<std::string
     put32(section + 12, 0x1000);  // RVA
     put32(section + 16, 0x200);   // raw size
     put32(section + 20, 0x200);   // raw offset
+    if (longName) {
+        std::memcpy(&b[section + 40], "/4", 2);
+        put32(0x8C, 0x380);  // symbol table, no symbols: the string table follows at once
+        put32(0x380, static_cast<std::uint32_t>(4 + std::strlen(longName) + 1));
+        std::memcpy(&b[0x384], longName, std::strlen(longName) + 1);
+    }
     std::size_t name = 0x200 + 20 * (dlls.size() + 1);
     for (std::size_t i = 0; i < dlls.size(); ++i) {
         put32(0x200 + 20 * i + 12, static_cast<std::uint32_t>(0x1000 + name - 0x200));
@@ -65,6 +74,36 @@ TEST(PeImage, ReadsHeadersAndImports) {
         EXPECT_EQ(image->subsystemMinor, 1);
         EXPECT_TRUE(image->characteristics & kLargeAddressAware);
         EXPECT_EQ(image->imports, (std::vector<std::string>{"KERNEL32.dll", "USER32.dll"}));
+        EXPECT_EQ(image->sections, (std::vector<std::string>{".idata"}));
+    }
+}
+
+TEST(PeImage, LongSectionNamesAreReadFromTheStringTable) {
+    std::string error;
+    const auto image = ParsePeImage(MakeImage(false, {"KERNEL32.dll"}, ".debug_info"), error);
+    ASSERT_TRUE(image) << error;
+    EXPECT_EQ(image->sections, (std::vector<std::string>{".idata", ".debug_info"}));
+}
+
+// A name that cannot be read must not pass as a harmless one.
+TEST(PeImage, AnUnreadableLongSectionNameIsAnError) {
+    const auto whole = MakeImage(false, {"KERNEL32.dll"}, ".debug_info");
+    const std::size_t longName = 0x98 + 224 + 40;
+    using Bytes = std::vector<std::uint8_t>;
+    const struct {
+        const char* what;
+        std::function<void(Bytes&)> damage;
+    } cases[] = {
+        {"offset not a number", [&](Bytes& b) { std::memcpy(&b[longName], "/4x", 3); }},
+        {"offset beyond the file", [&](Bytes& b) { std::memcpy(&b[longName], "/9999", 5); }},
+        {"no symbol table", [](Bytes& b) { b[0x8C] = b[0x8D] = 0; }},
+        {"name cut off by the end of the file", [](Bytes& b) { b.resize(0x384 + 4); }},
+    };
+    for (const auto& c : cases) {
+        Bytes bytes = whole;
+        c.damage(bytes);
+        std::string error;
+        EXPECT_FALSE(ParsePeImage(bytes, error)) << c.what;
     }
 }
 

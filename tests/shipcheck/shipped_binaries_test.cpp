@@ -95,6 +95,27 @@ TEST(ShippedBinaries, SaverAndLoaderStartOnTheOldestSupportedWindows) {
     }
 }
 
+// Users get the programs without their debug information (several megabytes of it);
+// it is kept beside the build, under .debug/, for crash reports.
+TEST(ShippedBinaries, NoShippedBinaryCarriesDebugInformation) {
+    const fs::path bin = ProductBin();
+    ASSERT_FALSE(bin.empty()) << "VTL_PRODUCT_BIN is not set";
+    for (const char* file : {"vtl3d.scr", "d3d8ex.dll", "vtl3d-setup.exe"}) {
+        SCOPED_TRACE(file);
+        if (!fs::exists(bin / file) && std::string(file) == "vtl3d-setup.exe") continue;  // makensis missing
+        const PeImage image = Read(bin / file);
+        EXPECT_FALSE(image.sections.empty());
+        for (const std::string& section : image.sections)
+            EXPECT_NE(section.rfind(".debug", 0), 0u) << file << " carries " << section;
+        if (std::string(file) != "vtl3d-setup.exe") {
+            const fs::path debugFile = bin / ".debug" / (std::string(file) + ".debug");
+            EXPECT_TRUE(fs::exists(debugFile)) << "no debug file " << debugFile << " kept for crash reports";
+            EXPECT_NE(std::find(image.sections.begin(), image.sections.end(), ".gnu_debuglink"), image.sections.end())
+                << "no link to its debug file";
+        }
+    }
+}
+
 TEST(ShippedBinaries, InstallerIs32Bit) {
     const fs::path setup = ProductBin() / "vtl3d-setup.exe";
     if (!fs::exists(setup)) GTEST_SKIP() << "no installer in this tree (makensis missing)";

@@ -12,12 +12,14 @@ namespace vtl {
 
 namespace {
 
-// XScreenSaver's own options that every hack accepts and this one has no use for,
-// and the display-mode settings earlier versions of this hack accepted: the display
+// XScreenSaver's own options that it or its settings program may pass to any hack
+// and this one has no use for: colormap installing and the visual (GLX picks its own),
+// monochrome screens, the settings program's paired preview and X's synchronous mode.
+// Also the display-mode settings earlier versions of this hack accepted: the display
 // mode is never changed on Linux, so they stay accepted and do nothing.
-const char* const kIgnoredWithValue[] = {"visual", "delay", "video-mode"};
-const char* const kIgnoredAlone[] = {"install",          "no-install",         "sync", "no-sync", "mono",
-                                     "use-current-mode", "no-use-current-mode"};
+const char* const kIgnoredWithValue[] = {"visual", "video-mode"};
+const char* const kIgnoredAlone[] = {"install", "noinstall",        "no-install",         "mono", "pair", "sync",
+                                     "no-sync", "use-current-mode", "no-use-current-mode"};
 
 // "-name" or "--name" -> "name"; anything else -> empty.
 std::string OptionName(const std::string& arg) {
@@ -35,17 +37,47 @@ std::optional<std::int64_t> WholeNumber(const std::string& text) {
     return std::strtoll(text.c_str(), nullptr, 10);
 }
 
-bool ParseGeometry(const std::string& text, int& width, int& height) {
-    const auto x = text.find_first_of("xX");
+// "{+-}X{+-}Y", the position part of an X geometry.
+bool IsPosition(const std::string& text) {
+    const auto second = text.find_first_of("+-", 1);
+    if (text.empty() || second == std::string::npos) return false;
+    const std::string x = text.substr(1, second - 1), y = text.substr(second + 1);
+    auto digits = [](const std::string& t) {
+        return !t.empty() && t.size() < 7 && t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    return digits(x) && digits(y);
+}
+
+// An X geometry, "[=][WIDTHxHEIGHT][{+-}X{+-}Y]". The size is ours to take; a position,
+// if any, is the window manager's. Without a size the window keeps the one it has.
+bool ParseGeometry(std::string text, int& width, int& height) {
+    if (!text.empty() && text[0] == '=') text.erase(0, 1);
+    const std::string size = text.substr(0, text.find_first_of("+-"));
+    const std::string position = text.substr(size.size());
+    if (!position.empty() && !IsPosition(position)) return false;
+    if (size.empty()) return !position.empty();
+    const auto x = size.find_first_of("xX");
     if (x == std::string::npos) return false;
-    const auto w = WholeNumber(text.substr(0, x));
-    std::string rest = text.substr(x + 1);
-    rest = rest.substr(0, rest.find_first_of("+-"));  // a position, if any, is the window manager's
-    const auto h = WholeNumber(rest);
+    const auto w = WholeNumber(size.substr(0, x));
+    const auto h = WholeNumber(size.substr(x + 1));
     if (!w || !h || *w < 16 || *h < 16 || *w > 16384 || *h > 16384) return false;
     width = static_cast<int>(*w);
     height = static_cast<int>(*h);
     return true;
+}
+
+// XScreenSaver's frame period in microseconds as the frame rate the loop aims at,
+// pulled into that setting's range (with a word when it had to be). No delay at all
+// asks for frames as fast as they come: the fastest rate there is.
+std::int32_t FramesPerSecondOfDelay(std::int64_t micros, const std::string& text, std::vector<std::string>& warnings) {
+    if (micros == 0) return kTimingFPS.high;
+    const std::int64_t asked = (1000000 + micros / 2) / micros;
+    const auto fps = static_cast<std::int32_t>(std::clamp<std::int64_t>(asked, kTimingFPS.low, kTimingFPS.high));
+    if (fps != asked)
+        warnings.push_back("-delay " + text + " asks for " + std::to_string(asked) + " frames per second, outside " +
+                           std::to_string(kTimingFPS.low) + " to " + std::to_string(kTimingFPS.high) + "; using " +
+                           std::to_string(fps));
+    return fps;
 }
 
 // A setting the hack offers as a number: its option takes a value.
@@ -132,7 +164,13 @@ HackParseResult ParseHackOptions(const std::vector<std::string>& args, const cha
         } else if (name == "geometry") {
             const std::string* text = value();
             if (!text || !ParseGeometry(*text, options.width, options.height))
-                return fail("-geometry needs WIDTHxHEIGHT (16 to 16384 each)");
+                return fail("-geometry needs WIDTHxHEIGHT (16 to 16384 each), +X+Y or both");
+        } else if (name == "delay") {
+            const std::string* text = value();
+            if (!text) return fail("-delay needs a number of microseconds");
+            const auto micros = WholeNumber(*text);
+            if (!micros || *micros < 0) return fail("-delay: \"" + *text + "\" is not a number of microseconds");
+            options.settings.emplace_back(kTimingFPS.name, FramesPerSecondOfDelay(*micros, *text, options.warnings));
         } else if (const SettingDef* number = NumberOption(name)) {
             const std::string* text = value();
             if (!text) return fail("-" + name + " needs a whole number");
@@ -178,7 +216,11 @@ std::string HackUsage(const std::string& programName) {
         << "Settings (defaults in brackets):\n";
     for (const SettingDef& setting : kSettingsTable)
         if (setting.option) out << UsageLine(setting);
-    out << "  -use-current-mode, -video-mode N  accepted; the display mode is never changed here\n"
+    out << "  -delay USEC           microseconds per frame, as other hacks take it: sets\n"
+        << "                        -timing-fps to 1000000/USEC (0: the fastest)\n"
+        << "  -use-current-mode, -video-mode N  accepted; the display mode is never changed here\n"
+        << "  -install, -noinstall, -visual V, -mono, -pair, -sync\n"
+        << "                        XScreenSaver's own; accepted, nothing to change here\n"
         << "Each switch has a -no- form (-no-glasses, -no-sounds, ...).\n";
     return out.str();
 }

@@ -2,7 +2,8 @@
 // The command line of the Linux program, an XScreenSaver hack: where to draw (the
 // window XScreenSaver hands over, a window named by id, the root window or a window of
 // its own) and the settings as the settings table names their options, with the
-// table's defaults and ranges. The values land in an in-memory registry, so the scene
+// table's defaults and ranges; XScreenSaver's -delay, the frame period every hack
+// takes, sets the frame rate. The values land in an in-memory registry, so the scene
 // and the sound read them exactly as they read the Windows registry.
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,8 @@
 # As a user meets it: the .deb installed, Debian's XScreenSaver daemon on a private
 # X server with the hack selected, `xscreensaver-command -activate` shows the scene
 # (skull bright in the middle, city at the corners) and `-deactivate` ends it, with
-# no hack process and no unpacked file left behind.
+# no hack process and no unpacked file left behind. Installed, it is also in
+# mate-screensaver's list.
 #
 # Installing needs root (or password-less sudo); without it the test is skipped. The
 # package is removed again afterwards unless it was installed before. XScreenSaver
@@ -30,6 +31,14 @@ if command -v xmllint >/dev/null; then
 fi
 man -w vtl3d >/dev/null 2>&1 || [[ -f /usr/share/man/man6/vtl3d.6.gz ]] || fail "no man page"
 note "installed $(basename "$deb"): hack, option file, packs, man page"
+# The other screen savers that run XScreenSaver's hacks list them from their menu
+# entries; mate-screensaver's list is read here as its preferences read it.
+/usr/bin/python3 -c 'import gi; gi.require_version("MateMenu", "2.0")' 2>/dev/null ||
+    fail "no MATE menu library (mate-screensaver-common, gir1.2-matemenu-2.0, python3-gi: scripts/install-deps.sh)"
+/usr/bin/python3 "$(dirname "$0")/screensaver_menu.py" >"$L_OUT/mate.list" 2>"$L_OUT/mate.log" ||
+    fail "mate-screensaver's list could not be read"
+grep -qx "Vantorel 3D" "$L_OUT/mate.list" || fail "mate-screensaver does not list Vantorel 3D"
+note "mate-screensaver lists Vantorel 3D among $(wc -l <"$L_OUT/mate.list") screen savers"
 
 start_x 1024x768
 as=()

@@ -52,7 +52,13 @@ TEST(HackOptions, BadCommandLinesAreRefusedWithAReason) {
         {{"-window-id", "0xZZ"}, nullptr, "-window-id: \"0xZZ\" is not a window id"},
         {{"-window-id", "4294967296"}, nullptr, "-window-id: \"4294967296\" is not a window id"},
         {{}, "garbage", "XSCREENSAVER_WINDOW \"garbage\" is not a window id"},
-        {{"-geometry", "10x10"}, nullptr, "-geometry needs WIDTHxHEIGHT (16 to 16384 each)"},
+        {{"-geometry", "10x10"}, nullptr, "-geometry needs WIDTHxHEIGHT (16 to 16384 each), +X+Y or both"},
+        {{"-geometry", "640x480+10"}, nullptr, "-geometry needs WIDTHxHEIGHT (16 to 16384 each), +X+Y or both"},
+        {{"-geometry", "="}, nullptr, "-geometry needs WIDTHxHEIGHT (16 to 16384 each), +X+Y or both"},
+        {{"-delay"}, nullptr, "-delay needs a number of microseconds"},
+        {{"-delay", "-5"}, nullptr, "-delay: \"-5\" is not a number of microseconds"},
+        {{"-delay", "1e4"}, nullptr, "-delay: \"1e4\" is not a number of microseconds"},
+        {{"-visual"}, nullptr, "-visual needs a value"},
         {{"-display"}, nullptr, "-display needs a display name"},
         {{"-no-speed"}, nullptr, "unknown option \"-no-speed\""},
     };
@@ -109,11 +115,110 @@ TEST(HackOptions, TheLastOfTwoContradictingSwitchesWins) {
 
 TEST(HackOptions, UsageNamesEveryOption) {
     const std::string usage = HackUsage("vtl3d");
-    for (const char* option :
-         {"-root", "-window-id", "-speed", "-timing-fps", "-show-fps", "-show-activity-time", "-sounds", "-glasses",
-          "-reflection-on-skull", "-reflection-on-glasses", "-use-current-mode", "-video-mode"})
+    for (const char* option : {"-root", "-window-id", "-speed", "-timing-fps", "-show-fps", "-show-activity-time",
+                               "-sounds", "-glasses", "-reflection-on-skull", "-reflection-on-glasses",
+                               "-use-current-mode", "-video-mode", "-delay", "-noinstall", "-pair"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_TRUE(ParseHackOptions({"-help"}, nullptr).options->help);
+}
+
+TEST(HackOptions, DelaySetsTheFrameRateAsEveryHacksDoes) {
+    struct Case {
+        const char* delay;
+        std::int32_t fps;
+        const char* warning;
+    } cases[] = {
+        {"20000", 50, nullptr},
+        {"33333", 30, nullptr},
+        {"1000", 1000, nullptr},
+        {"100000", 10, nullptr},
+        {"0", 1000, nullptr},  // no pause between frames: as fast as they come
+        {"999", 1000, "-delay 999 asks for 1001 frames per second, outside 10 to 1000; using 1000"},
+        {"500000", 10, "-delay 500000 asks for 2 frames per second, outside 10 to 1000; using 10"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.delay);
+        const auto parsed = ParseHackOptions({"-delay", c.delay}, nullptr);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        FakeRegistry registry;
+        StoreHackSettings(*parsed.options, registry);
+        EXPECT_EQ(ReadSetting(registry, kTimingFPS), c.fps);
+        if (c.warning) {
+            ASSERT_EQ(parsed.options->warnings.size(), 1u);
+            EXPECT_EQ(parsed.options->warnings[0], c.warning);
+        } else {
+            EXPECT_TRUE(parsed.options->warnings.empty()) << parsed.options->warnings[0];
+        }
+    }
+}
+
+TEST(HackOptions, DelayAndTimingFpsNameOneSettingAndTheLaterWins) {
+    struct Case {
+        Args args;
+        std::int32_t fps;
+    } cases[] = {
+        {{"-delay", "20000", "-timing-fps", "60"}, 60},
+        {{"-timing-fps", "60", "--delay", "40000"}, 25},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = ParseHackOptions(c.args, nullptr);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        FakeRegistry registry;
+        StoreHackSettings(*parsed.options, registry);
+        EXPECT_EQ(ReadSetting(registry, kTimingFPS), c.fps) << c.args[0];
+    }
+}
+
+// What XScreenSaver and its settings program may pass to any hack. Each takes exactly
+// its own argument: a setting given after it still arrives.
+TEST(HackOptions, EveryStandardXScreenSaverOptionIsAccepted) {
+    const Args cases[] = {
+        {"-install"},
+        {"-noinstall"},
+        {"-no-install"},
+        {"-visual", "default"},
+        {"-visual", "0x21"},
+        {"-mono"},
+        {"-pair"},
+        {"-fps"},
+        {"-window"},
+        {"-root"},
+        {"-window-id", "0x400001"},
+        {"-display", ":91"},
+        {"-geometry", "640x480"},
+        {"-sync"},
+        {"-delay", "10000"},
+        {"--noinstall"},
+        {"--pair"},
+    };
+    for (const Args& c : cases) {
+        SCOPED_TRACE(c[0]);
+        Args args = c;
+        args.insert(args.end(), {"-speed", "3"});
+        const auto parsed = ParseHackOptions(args, nullptr);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        EXPECT_TRUE(parsed.options->warnings.empty());
+        FakeRegistry registry;
+        StoreHackSettings(*parsed.options, registry);
+        EXPECT_EQ(ReadSetting(registry, kSpeed), 3);
+    }
+}
+
+TEST(HackOptions, GeometryTakesWhatXTakes) {
+    struct Case {
+        const char* geometry;
+        int width, height;
+    } cases[] = {
+        {"640x480", 640, 480},      {"640X480+10+10", 640, 480},
+        {"=320x200-0+0", 320, 200}, {"+10+20", 800, 600},  // a position alone: the window keeps its size
+        {"=-5-5", 800, 600},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = ParseHackOptions({"-window", "-geometry", c.geometry}, nullptr);
+        ASSERT_TRUE(parsed.options) << c.geometry << ": " << parsed.error;
+        EXPECT_EQ(parsed.options->width, c.width) << c.geometry;
+        EXPECT_EQ(parsed.options->height, c.height) << c.geometry;
+    }
 }
 
 }  // namespace
