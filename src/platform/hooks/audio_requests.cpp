@@ -1,13 +1,31 @@
 #include "platform/hooks/audio_requests.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 namespace vtl {
 
 namespace {
 
+// The file named by VTL_AUDIO_REQUESTS, appended to a whole line at a time and flushed
+// at once, so that a reader counting lines during the run sees each request; a file
+// that cannot be opened records nothing rather than stopping the program.
+AudioRequestSink SinkFromEnvironment() {
+    const char* path = std::getenv("VTL_AUDIO_REQUESTS");
+    if (!path || !*path) return {};
+    std::shared_ptr<std::FILE> file(std::fopen(path, "a"), [](std::FILE* f) {
+        if (f) std::fclose(f);
+    });
+    if (!file) return {};
+    return [file](const std::string& line) {
+        std::fprintf(file.get(), "%s\n", line.c_str());
+        std::fflush(file.get());
+    };
+}
+
 AudioRequestSink& Sink() {
-    static AudioRequestSink sink;
+    static AudioRequestSink sink = SinkFromEnvironment();
     return sink;
 }
 

@@ -3,7 +3,10 @@
 // set, each back end writes one line for every request it makes of DirectSound 3D
 // (or of DirectMusic's audio path, which hands it on), so tests can show that two back
 // ends ask for the same sound. Without a sink nothing is formatted or kept; the
-// saver never sets one.
+// saver never sets one itself. A long run under test (the soak and leak scripts) can
+// name a file in the environment variable VTL_AUDIO_REQUESTS instead: every line is
+// then appended to it as it happens, so the sounds started can be counted while the
+// program runs. Read once per process, like VTL_FAULTS.
 //
 // Lines, `N` being the channel's creation number in its back end, from 1:
 //   DirectMusic: "chN position X Y Z", "chN velocity X Y Z", "chN doppler F",
@@ -12,6 +15,7 @@
 //   DirectSound: "chN position X Y Z", "chN velocity X Y Z", "chN doppler F",
 //                "chN frequency HZ rate HZ", "chN volume V",
 //                "chN play NAME copies C" or "chN play NAME loop", "chN stop"
+//   OpenAL:      "chN play NAME copies C" or "chN play NAME loop"
 #include <functional>
 #include <string>
 
