@@ -34,7 +34,7 @@ for who in saver floor hack; do
                     printf "  %-8s %9.1f -> %9.1f MB   growth %+7.2f MB/hour (fit), %+7.2f MB in all\n", f, v[k, i], v[n, i], slope, v[n, i] - v[k, i]
                 } else if (f == "frames" || f == "sounds" || f == "loops") {
                     span = v[n, 1] - v[k, 1]
-                    printf "  %-8s %9d in all, %9.2f per second after the warm-up\n", f, v[n, i], span > 0 ? (v[n, i] - v[k, i]) / span : 0
+                    printf "  %-8s %9d in all, %9.2f per second after the warm-up\n", f, v[n, i], (span > 0 ? (v[n, i] - v[k, i]) / span : 0)
                 } else {
                     lo = hi = v[k, i]
                     for (j = k; j <= n; j++) { if (v[j, i] + 0 < lo + 0) lo = v[j, i]; if (v[j, i] + 0 > hi + 0) hi = v[j, i] }
