@@ -8,20 +8,10 @@ namespace vtl {
 
 namespace {
 
-// The file named by VTL_AUDIO_REQUESTS, appended to a whole line at a time and flushed
-// at once, so that a reader counting lines during the run sees each request; a file
-// that cannot be opened records nothing rather than stopping the program.
+// Named once per process, before the first request, like VTL_FAULTS.
 AudioRequestSink SinkFromEnvironment() {
     const char* path = std::getenv("VTL_AUDIO_REQUESTS");
-    if (!path || !*path) return {};
-    std::shared_ptr<std::FILE> file(std::fopen(path, "a"), [](std::FILE* f) {
-        if (f) std::fclose(f);
-    });
-    if (!file) return {};
-    return [file](const std::string& line) {
-        std::fprintf(file.get(), "%s\n", line.c_str());
-        std::fflush(file.get());
-    };
+    return path && *path ? AudioRequestFileSink(path) : AudioRequestSink();
 }
 
 AudioRequestSink& Sink() {
@@ -32,6 +22,17 @@ AudioRequestSink& Sink() {
 }  // namespace
 
 void SetAudioRequestSink(AudioRequestSink sink) { Sink() = std::move(sink); }
+
+AudioRequestSink AudioRequestFileSink(const std::string& path) {
+    std::shared_ptr<std::FILE> file(std::fopen(path.c_str(), "a"), [](std::FILE* f) {
+        if (f) std::fclose(f);
+    });
+    if (!file) return {};
+    return [file](const std::string& line) {
+        std::fprintf(file.get(), "%s\n", line.c_str());
+        std::fflush(file.get());
+    };
+}
 
 bool AudioRequestsRecorded() { return static_cast<bool>(Sink()); }
 

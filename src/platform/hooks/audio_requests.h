@@ -25,6 +25,10 @@ using AudioRequestSink = std::function<void(const std::string& line)>;
 
 // Replaces the sink; an empty one stops the recording.
 void SetAudioRequestSink(AudioRequestSink sink);
+// A sink appending each line to the file at `path` and flushing it at once, so that a
+// reader sees every request while the program runs; empty if the file cannot be
+// opened (nothing is then recorded, and the program runs on).
+AudioRequestSink AudioRequestFileSink(const std::string& path);
 bool AudioRequestsRecorded();
 void RecordAudioRequest(const std::string& line);
 
