@@ -66,6 +66,7 @@ if [[ -z $part ]]; then
     exit $code
 fi
 
+trap soak_end_all EXIT
 if [[ $part == hack ]]; then
     soak_hack "$seconds" "$interval" "$out" "$hack_fps" "$display"
     exit 0

@@ -11,7 +11,17 @@
 #   fds threads   descriptors and threads of the Unix process (/proc)
 #   frames   frames drawn so far, from the renderer's rate reports
 #   sounds   street and near samples started so far; loops: loops started so far
+SOAK_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 SOAK_COLUMNS="t rss_mb anon_mb ws_mb priv_mb handles listed gdi user windows fds threads frames sounds loops"
+# The processes started here that run on after a function returns or fails; the
+# caller ends them (soak_end_all) in its own EXIT trap.
+SOAK_PIDS=()
+soak_end_all() {
+    local pid
+    for pid in "${SOAK_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${SOAK_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+    SOAK_PIDS=()
+}
 
 soak_header() { tr ' ' '\t' <<<"$SOAK_COLUMNS"; }
 
@@ -85,19 +95,28 @@ soak_wait_until() {
     sleep "$(awk -v s="$1" -v o="$2" -v n="$now" 'BEGIN { printf "%.3f", s + o - n }')"
 }
 
-# soak_hack SECONDS INTERVAL OUT FPS DISPLAY: the hack on the root window of a private
-# 1024x768 Xvfb with sounds through OpenAL's wave writer, sampled into OUT/hack.tsv.
+# soak_hack SECONDS INTERVAL OUT FPS [DISPLAY]: the hack on the root window of a
+# private 1024x768 Xvfb (on :DISPLAY, or the first free display) with sounds through
+# OpenAL's wave writer, sampled into OUT/hack.tsv. Its own HOME and TMPDIR under OUT.
 soak_hack() {
-    local seconds=$1 interval=$2 out=$3 fps=$4 display=$5
-    local bin=${VTL_BIN:-$top/build/native/bin} work=$out/hack-work
+    local seconds=$1 interval=$2 out=$3 fps=$4 display=${5:-}
+    local bin=${VTL_BIN:-$SOAK_TOP/build/native/bin} work=$3/hack-work
     rm -rf "$work"
     mkdir -p "$work/home" "$work/tmp" "$work/hud"
-    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    if [[ -n $display ]]; then
+        Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    else
+        : >"$work/displayfd"
+        Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp -noreset 7>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+    fi
     local xvfb=$!
-    local cleanup="kill $xvfb 2>/dev/null || true"
-    trap "$cleanup" EXIT
-    for _ in $(seq 100); do [[ -S /tmp/.X11-unix/X$display ]] && break; sleep 0.05; done
-    kill -0 "$xvfb" 2>/dev/null || { echo "soak: Xvfb did not start on :$display" >&2; return 1; }
+    SOAK_PIDS+=($xvfb)
+    for _ in $(seq 100); do
+        [[ -z $display && -s $work/displayfd ]] && display=$(head -n1 "$work/displayfd")
+        [[ -n $display && -S /tmp/.X11-unix/X$display ]] && break
+        sleep 0.05
+    done
+    kill -0 "$xvfb" 2>/dev/null && [[ -n $display ]] || { echo "soak: Xvfb did not start" >&2; return 1; }
     printf '[general]\ndrivers = wave\nchannels = stereo\nfrequency = 44100\n[wave]\nfile = /dev/null\n' \
         >"$work/alsoft.conf"
     local period=1
@@ -105,7 +124,7 @@ soak_hack() {
         VTL_AUDIO_REQUESTS=$work/requests.txt GALLIUM_HUD=fps GALLIUM_HUD_PERIOD=$period \
         GALLIUM_HUD_DUMP_DIR=$work/hud "$bin/vtl3d" -root -timing-fps "$fps" >"$work/hack.log" 2>&1 &
     local pid=$!
-    trap "kill $pid 2>/dev/null || true; $cleanup" EXIT
+    SOAK_PIDS+=($pid)
     sleep 5  # start-up (unpacking, the first frames) is not what is sampled
     soak_header >"$out/hack.tsv"
     local start=${EPOCHREALTIME/,/.} t sampled=0
@@ -120,16 +139,14 @@ soak_hack() {
     local code=0
     wait "$pid" || code=$?
     echo "soak: hack ended with $code after $sampled s of samples"
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
-    trap - EXIT
+    soak_end_all
 }
 
-# soak_wine SECONDS INTERVAL OUT FPS: inside the bed (tests/e2e/lib.sh sourced), the
-# floor program and then the saver with sounds, both at TimingFPS FPS, sampled into
-# OUT/saver.tsv and OUT/floor.tsv.
+# soak_wine SECONDS INTERVAL OUT FPS [FLOOR]: inside the bed (tests/e2e/lib.sh sourced),
+# the floor program (unless FLOOR is "no") and then the saver with sounds, both at
+# TimingFPS FPS, sampled into OUT/saver.tsv and OUT/floor.tsv.
 soak_wine() {
-    local seconds=$1 interval=$2 out=$3 fps=$4 work=$3/wine-work
+    local seconds=$1 interval=$2 out=$3 fps=$4 with_floor=${5:-yes} work=$3/wine-work floor=""
     rm -rf "$work"
     mkdir -p "$work"
     # Nobody listens: the ALSA file device writes to /dev/null instead of the capture.
@@ -138,22 +155,26 @@ soak_wine() {
     settings_reset
     setting EnableSounds 1
     setting TimingFPS "$fps"
-    local assets=$work/floor-assets
-    "$VTL_NATIVE_BIN/vtlpack" extract "$VTL_WIN_BIN/vtl3d.pak" "$assets" >/dev/null
     local requests=$work/requests.txt
     : >"$requests"
     local procstat=$VTL_WIN_BIN/procstat.exe
     xdotool mousemove 500 400
-    WINEDEBUG=-all,trace+fps wine "$VTL_WIN_BIN/floord3d8.exe" "$(winepath -w "$assets" 2>/dev/null | tr -d '\r')" \
-        "$fps" $((seconds + 40)) full >"$work/floor.out" 2> >(soak_stamp >"$work/floor-fps.log") &
-    local floor=$!
-    sleep 5
+    if [[ $with_floor != no ]]; then
+        local assets=$work/floor-assets
+        "$VTL_NATIVE_BIN/vtlpack" extract "$VTL_WIN_BIN/vtl3d.pak" "$assets" >/dev/null
+        WINEDEBUG=-all,trace+fps wine "$VTL_WIN_BIN/floord3d8.exe" "$(winepath -w "$assets" 2>/dev/null | tr -d '\r')" \
+            "$fps" $((seconds + 40)) full >"$work/floor.out" 2> >(soak_stamp >"$work/floor-fps.log") &
+        floor=$!
+        SOAK_PIDS+=($floor)
+        sleep 5
+    fi
     VTL_AUDIO_REQUESTS=$(winepath -w "$requests" 2>/dev/null | tr -d '\r') WINEDEBUG=-all,trace+fps \
         wine "$VTL_WIN_BIN/vtl3d.scr" /s >"$work/saver.out" 2> >(soak_stamp >"$work/saver-fps.log") &
     SAVER_PID=$!
-    SAVER_WINDOW=$(window_id '^Saver$' 60) || { echo "soak: the saver window did not show"; kill "$floor" "$SAVER_PID"; return 1; }
+    SOAK_PIDS+=($SAVER_PID)
+    SAVER_WINDOW=$(window_id '^Saver$' 60) || { echo "soak: the saver window did not show"; soak_end_all; return 1; }
     soak_header >"$out/saver.tsv"
-    soak_header >"$out/floor.tsv"
+    [[ -z $floor ]] || soak_header >"$out/floor.tsv"
     sleep 5  # start-up (unpacking, the first frames) is not what is sampled
     local start=${EPOCHREALTIME/,/.} t stats sampled=0
     for ((t = 0; t <= seconds; t += interval)); do
@@ -163,16 +184,44 @@ soak_wine() {
         stats=$(timeout 60 wine "$procstat" vtl3d.scr floord3d8.exe 2>/dev/null | tr -d '\r')
         soak_row "$t" "$(soak_unix "$SAVER_PID")" "$(soak_procstat_fields "$(grep '^vtl3d.scr pid' <<<"$stats")")" \
             "$(soak_wine_frames "$work/saver-fps.log")" "$(soak_plays "$requests")" >>"$out/saver.tsv"
-        if kill -0 "$floor" 2>/dev/null; then
+        if [[ -n $floor ]] && kill -0 "$floor" 2>/dev/null; then
             soak_row "$t" "$(soak_unix "$floor")" "$(soak_procstat_fields "$(grep '^floord3d8.exe pid' <<<"$stats")")" \
                 "$(soak_wine_frames "$work/floor-fps.log")" "n/a n/a" >>"$out/floor.tsv"
         fi
     done
-    grep -m1 . <<<"$stats" >"$work/procstat-last.txt" || true
     echo "soak: procstat's last answer: $(tr '\n' '|' <<<"$stats")"
     xdotool key --window "$SAVER_WINDOW" Escape
     win_wait "$SAVER_PID" 60 || { echo "soak: the saver did not end"; kill "$SAVER_PID" 2>/dev/null || true; }
     echo "soak: saver ended with ${WIN_CODE:-?} after $sampled s of samples"
-    win_wait "$floor" 90 || kill "$floor" 2>/dev/null || true
-    echo "soak: floor ended with ${WIN_CODE:-?}: $(tr -d '\r' <"$work/floor.out" | tr '\n' ' ')"
+    if [[ -n $floor ]]; then
+        win_wait "$floor" 90 || kill "$floor" 2>/dev/null || true
+        echo "soak: floor ended with ${WIN_CODE:-?}: $(tr -d '\r' <"$work/floor.out" | tr '\n' ' ')"
+    fi
+    SOAK_PIDS=()
+}
+
+# soak_count_growth TABLE COLUMN...: for each count, the largest value sampled in the
+# first minute and in the last; fails (1) if any is larger in the last minute, or if
+# the table does not span two minutes. Counts, not bytes: they do not drift, so one
+# more in the last minute is something held and never given back.
+soak_count_growth() {
+    local table=$1
+    shift
+    awk -F'\t' -v cols="$*" '
+        NR == 1 { for (i = 1; i <= NF; i++) at[$i] = i; next }
+        { n++; t[n] = $1; for (i = 1; i <= NF; i++) v[n, i] = $i }
+        END {
+            if (n < 2 || t[n] < 120) { printf "only %d samples over %d s: no first and last minute\n", n, t[n]; exit 1 }
+            grew = 0; m = split(cols, c, " ")
+            for (j = 1; j <= m; j++) {
+                i = at[c[j]]; first = last = -1
+                for (k = 1; k <= n; k++) {
+                    if (t[k] <= 60 && v[k, i] + 0 > first) first = v[k, i] + 0
+                    if (t[k] >= t[n] - 60 && v[k, i] + 0 > last) last = v[k, i] + 0
+                }
+                printf "%s %d -> %d%s\n", c[j], first, last, (last > first ? " GREW" : "")
+                if (last > first) grew = 1
+            }
+            exit grew
+        }' "$table"
 }
