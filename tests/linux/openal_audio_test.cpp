@@ -7,8 +7,10 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "openal_capture.h"
+#include "platform/hooks/audio_requests.h"
 #include "platform/openal/openal_audio.h"
 
 namespace vtl {
@@ -78,6 +80,25 @@ TEST_F(OpenALBackEnd, OutOfRangeRequestsAreRefusedWithoutHarm) {
     tone.reset();
     EXPECT_GE(channel->SetVolume(-100), 0);
     EXPECT_GE(channel->Stop(), 0);
+}
+
+TEST_F(OpenALBackEnd, PlaysAreRecordedByChannelWithTheFileAndTheCopies) {
+    std::vector<std::string> lines;
+    SetAudioRequestSink([&lines](const std::string& line) { lines.push_back(line); });
+    TDMPerformance* background = audio->CreatePerformance();
+    TDMPerformance* street = audio->CreatePerformance();
+    auto loop = LoopedTone(220, "background.wav");
+    auto once = audio->LoadSegment(altest::WriteWave(folder, "Street2.wav", altest::Tone(440, 0.1)));
+    once->SetRepeats(2);
+    EXPECT_GE(background->PlaySegment(*loop), 0);
+    EXPECT_GE(street->PlaySegment(*once), 0);
+    EXPECT_GE(street->SetPosition(1, 0, 0), 0);
+    // A play the back end refuses (another back end's segment) is not a sound started.
+    auto other = openal::CreateOpenALAudio();
+    auto foreign = other->LoadSegment(altest::WriteWave(folder, "Near1.wav", altest::Tone(440, 0.1)));
+    EXPECT_LT(street->PlaySegment(*foreign), 0);
+    SetAudioRequestSink({});
+    EXPECT_EQ(lines, (std::vector<std::string>{"ch1 play background.wav loop", "ch2 play Street2.wav copies 3"}));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #       --two-monitors  (X.Org's dummy driver instead of Xvfb: 1024x768 at 0,0 and
 #                        800x600 at 1024,0, one root window over both, in X's grey
 #                        weave so that a black window shows against it)
+# WINEBED_DISPLAY=N starts the bed's Xvfb on display :N instead of the first free one.
 # Inside `with`, these are exported: DISPLAY, WINEPREFIX, HOME, WINEDLLOVERRIDES,
 # WINEDEBUG, WINEBED_CAPTURE (the raw ALSA capture: float32 stereo 48 kHz), WINEBED_DIR,
 # WINEBED_ARCH, WINEBED_RUNS32 (1 where 32-bit Windows programs run), and a PATH whose
@@ -113,8 +114,21 @@ boot() {
 
 start_xvfb() {  # $1: screen; sets DISPLAY and xvfb_pid
     local fifo=$session/displayfd
-    Xvfb -displayfd 7 -screen 0 "$1" -nolisten tcp -noreset 7>"$fifo" 2>"$session/xvfb.log" &
-    xvfb_pid=$!
+    if [[ -n ${WINEBED_DISPLAY:-} ]]; then
+        # A display number of the caller's own, where several people share a machine
+        # and each keeps to the numbers given to them.
+        Xvfb ":$WINEBED_DISPLAY" -screen 0 "$1" -nolisten tcp -noreset 2>"$session/xvfb.log" &
+        xvfb_pid=$!
+        for _ in $(seq 100); do
+            [[ -S /tmp/.X11-unix/X$WINEBED_DISPLAY ]] && kill -0 "$xvfb_pid" 2>/dev/null && break
+            sleep 0.05
+        done
+        kill -0 "$xvfb_pid" 2>/dev/null || die "Xvfb did not start on :$WINEBED_DISPLAY (see $session/xvfb.log)"
+        echo "$WINEBED_DISPLAY" >"$fifo"
+    else
+        Xvfb -displayfd 7 -screen 0 "$1" -nolisten tcp -noreset 7>"$fifo" 2>"$session/xvfb.log" &
+        xvfb_pid=$!
+    fi
     for _ in $(seq 100); do
         [[ -s $fifo ]] && break
         sleep 0.05

@@ -1,19 +1,38 @@
 #include "platform/hooks/audio_requests.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 namespace vtl {
 
 namespace {
 
+// Named once per process, before the first request, like VTL_FAULTS.
+AudioRequestSink SinkFromEnvironment() {
+    const char* path = std::getenv("VTL_AUDIO_REQUESTS");
+    return path && *path ? AudioRequestFileSink(path) : AudioRequestSink();
+}
+
 AudioRequestSink& Sink() {
-    static AudioRequestSink sink;
+    static AudioRequestSink sink = SinkFromEnvironment();
     return sink;
 }
 
 }  // namespace
 
 void SetAudioRequestSink(AudioRequestSink sink) { Sink() = std::move(sink); }
+
+AudioRequestSink AudioRequestFileSink(const std::string& path) {
+    std::shared_ptr<std::FILE> file(std::fopen(path.c_str(), "a"), [](std::FILE* f) {
+        if (f) std::fclose(f);
+    });
+    if (!file) return {};
+    return [file](const std::string& line) {
+        std::fprintf(file.get(), "%s\n", line.c_str());
+        std::fflush(file.get());
+    };
+}
 
 bool AudioRequestsRecorded() { return static_cast<bool>(Sink()); }
 

@@ -3,7 +3,10 @@
 // set, each back end writes one line for every request it makes of DirectSound 3D
 // (or of DirectMusic's audio path, which hands it on), so tests can show that two back
 // ends ask for the same sound. Without a sink nothing is formatted or kept; the
-// saver never sets one.
+// saver never sets one itself. A long run under test (the soak and leak scripts) can
+// name a file in the environment variable VTL_AUDIO_REQUESTS instead: every line is
+// then appended to it as it happens, so the sounds started can be counted while the
+// program runs. Read once per process, like VTL_FAULTS.
 //
 // Lines, `N` being the channel's creation number in its back end, from 1:
 //   DirectMusic: "chN position X Y Z", "chN velocity X Y Z", "chN doppler F",
@@ -12,6 +15,7 @@
 //   DirectSound: "chN position X Y Z", "chN velocity X Y Z", "chN doppler F",
 //                "chN frequency HZ rate HZ", "chN volume V",
 //                "chN play NAME copies C" or "chN play NAME loop", "chN stop"
+//   OpenAL:      "chN play NAME copies C" or "chN play NAME loop"
 #include <functional>
 #include <string>
 
@@ -21,6 +25,10 @@ using AudioRequestSink = std::function<void(const std::string& line)>;
 
 // Replaces the sink; an empty one stops the recording.
 void SetAudioRequestSink(AudioRequestSink sink);
+// A sink appending each line to the file at `path` and flushing it at once, so that a
+// reader sees every request while the program runs; empty if the file cannot be
+// opened (nothing is then recorded, and the program runs on).
+AudioRequestSink AudioRequestFileSink(const std::string& path);
 bool AudioRequestsRecorded();
 void RecordAudioRequest(const std::string& line);
 

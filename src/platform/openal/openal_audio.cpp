@@ -28,10 +28,12 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sound/audio_doppler.h"
 #include "platform/files.h"
+#include "platform/hooks/audio_requests.h"
 #include "platform/openal/openal_units.h"
 #include "formats/wavefile.h"
 
@@ -99,8 +101,9 @@ private:
 
 class OpenALSegment final : public TDMSegment {
 public:
-    OpenALSegment(std::shared_ptr<const Device> device, std::shared_ptr<const Buffer> buffer, std::size_t bytes)
-        : device_(std::move(device)), buffer_(std::move(buffer)), bytes_(bytes) {}
+    OpenALSegment(std::shared_ptr<const Device> device, std::shared_ptr<const Buffer> buffer, std::size_t bytes,
+                  std::string name)
+        : device_(std::move(device)), buffer_(std::move(buffer)), bytes_(bytes), name_(std::move(name)) {}
     AudioResult SetRepeats(std::uint32_t count) override {
         repeats_ = count;
         return kAudioOk;
@@ -110,17 +113,20 @@ public:
     const std::shared_ptr<const Buffer>& Sound() const { return buffer_; }
     std::size_t Bytes() const { return bytes_; }
     std::uint32_t Repeats() const { return repeats_; }
+    const std::string& Name() const { return name_; }
 
 private:
     std::shared_ptr<const Device> device_;
     std::shared_ptr<const Buffer> buffer_;
     std::size_t bytes_;
+    std::string name_;  // the file's own name, for the request recording
     std::uint32_t repeats_ = 1;
 };
 
 class OpenALChannel final : public TDMPerformance {
 public:
-    OpenALChannel(std::shared_ptr<const Device> device, ALuint source) : device_(std::move(device)), source_(source) {}
+    OpenALChannel(std::shared_ptr<const Device> device, ALuint source, int number)
+        : device_(std::move(device)), source_(source), number_(number) {}
     ~OpenALChannel() override {
         device_->MakeCurrent();
         alSourceStop(source_);
@@ -199,6 +205,7 @@ private:
 
     std::shared_ptr<const Device> device_;
     ALuint source_;
+    int number_;                             // creation number in the back end, for the request recording
     std::shared_ptr<const Buffer> playing_;  // kept while the source may hold it
     float position_[3] = {0, 0, 0};
     float velocity_[3] = {0, 0, 0};
@@ -227,6 +234,9 @@ AudioResult OpenALChannel::PlaySegment(TDMSegment& segment) {
     }
     playing_ = sound->Sound();
     alSourcePlay(source_);
+    if (AudioRequestsRecorded())
+        RecordAudioRequest(AudioRequestLine(number_, "play") + " " + sound->Name() +
+                           (loop ? std::string(" loop") : " copies " + std::to_string(copies)));
     return Status(Checked());
 }
 
@@ -245,7 +255,7 @@ public:
         alSourcef(source, AL_REFERENCE_DISTANCE, kMinDistance);
         alSourcef(source, AL_ROLLOFF_FACTOR, kRolloff);
         alSourcei(source, AL_SOURCE_RELATIVE, AL_FALSE);
-        auto channel = std::make_unique<OpenALChannel>(device_, source);
+        auto channel = std::make_unique<OpenALChannel>(device_, source, static_cast<int>(channels_.size()) + 1);
         channels_.push_back(channel.get());
         return channel.release();
     }
@@ -266,7 +276,9 @@ public:
                          static_cast<ALsizei>(wave->sampleRate));
             if (alGetError() != AL_NO_ERROR) throw EDirectAudio(FormatMessage1(kMsgCannotCreateSegment, fileName));
         }
-        return std::make_unique<OpenALSegment>(device_, std::move(buffer), bytes);
+        const std::size_t slash = fileName.find_last_of("/\\");
+        return std::make_unique<OpenALSegment>(device_, std::move(buffer), bytes,
+                                               slash == std::string::npos ? fileName : fileName.substr(slash + 1));
     }
     void StopAll() override {
         for (OpenALChannel* channel : channels_) channel->Stop();
