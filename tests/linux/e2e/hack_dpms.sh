@@ -56,9 +56,7 @@ else
 fi
 [[ $(dpms state) == "enabled=1 level=on"* ]] || fail "power management not ready: $(dpms state)"
 
-conf=$L_OUT/alsoft.conf
-printf '[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n[wave]\nfile = %s\n' \
-    "$L_OUT/city.wav" >"$conf"
+conf=$(alsoft_wave city)
 ALSOFT_CONF=$conf ALSOFT_DRIVERS=wave "${preload[@]}" "$VTL_BIN/vtl3d" -window -geometry 320x240 >"$L_OUT/hack.log" 2>&1 &
 pid=$!
 L_PIDS+=($pid)

@@ -27,24 +27,7 @@ run_hack() {
 
 ALSOFT_CONF=$conf ALSOFT_DRIVERS=wave run_hack sound
 [[ -s $L_OUT/city.wav ]] || fail "OpenAL wrote no sound"
-read -r seconds left right < <(python3 - "$L_OUT/city.wav" <<'PY'
-import sys, struct, array, math
-# OpenAL Soft writes WAVE_FORMAT_EXTENSIBLE, which Python's wave module refuses: walk
-# the chunks by hand (16-bit stereo, as configured above).
-data = open(sys.argv[1], 'rb').read()
-at, pcm, rate = 12, b'', 44100
-while at + 8 <= len(data):
-    tag, size = data[at:at + 4], struct.unpack('<I', data[at + 4:at + 8])[0]
-    body = data[at + 8:at + 8 + size]
-    if tag == b'fmt ': rate = struct.unpack('<I', body[4:8])[0]
-    if tag == b'data': pcm = body
-    at += 8 + size + (size & 1)
-samples = array.array('h', pcm[: len(pcm) // 4 * 4])
-left, right = samples[0::2], samples[1::2]
-rms = lambda s: math.sqrt(sum(x * x for x in s) / max(len(s), 1)) / 32768
-print(f"{len(left) / rate:.1f} {rms(left):.4f} {rms(right):.4f}")
-PY
-)
+read -r seconds left right < <(wave_level "$L_OUT/city.wav")
 awk -v l="$left" -v r="$right" 'BEGIN{exit !(l > 0.003 && r > 0.003)}' ||
     fail "the city is silent in $seconds s of sound (left $left, right $right)"
 note "city heard: $seconds s, level left $left right $right; scratch folder empty after SIGTERM"
